@@ -1,0 +1,7 @@
+// The process entry.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    ExitProcess(0);
+}

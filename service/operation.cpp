@@ -1,0 +1,218 @@
+// Install, remove, load, query, start and stop a service through the SCM.
+#include "service/operation.h"
+
+#include "service/error_report.h"
+#include "service/scm_calls.h"
+#include "service/settings.h"
+
+#include <string.h>
+
+LONG keyNameRejected;
+LONG scmAccessDenied;
+
+ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigA};
+
+static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
+static const char DescriptionValue[] = "Description";
+constexpr DWORD RemoveStopPause = 1000;
+
+// Copies text into a field of size bytes, cut to fit; no text clears it.
+static void CopyField(char *field, const char *text, DWORD size)
+{
+    const size_t length = text ? strnlen(text, size - 1) : 0;
+    memcpy(field, text, length);
+    field[length] = '\0';
+}
+
+// Copies a double-NUL list into a field, cut to fit with both closing NULs.
+static void CopyList(char *field, const char *list, DWORD size)
+{
+    DWORD i = 0;
+    if (list)
+        for (; i + 2 < size && (list[i] || (i > 0 && list[i - 1])); i++)
+            field[i] = list[i];
+    field[i] = '\0';
+    field[i + 1] = '\0';
+}
+
+static LONG OpenServiceKey(const char *keyName, HKEY *key)
+{
+    char path[sizeof(ServicesKeyPath) + FieldSize];
+    strcpy(path, ServicesKeyPath);
+    strncat(path, keyName, FieldSize - 1);
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, key);
+}
+
+static void WriteDescription(const char *keyName, const char *description)
+{
+    HKEY key;
+    if (OpenServiceKey(keyName, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, DescriptionValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(description),
+                   DWORD(strlen(description)));
+    RegCloseKey(key);
+}
+
+// Reads the "Description" value whatever its type. The field changes only
+// when the whole value fits, and always ends terminated inside the field.
+static void ReadDescription(const char *keyName, char *description)
+{
+    HKEY key;
+    if (OpenServiceKey(keyName, &key) != ERROR_SUCCESS)
+        return;
+    char value[LongFieldSize];
+    DWORD type;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExA(key, DescriptionValue, nullptr, &type, reinterpret_cast<BYTE *>(value), &size) ==
+        ERROR_SUCCESS) {
+        value[size < sizeof(value) ? size : sizeof(value) - 1] = '\0';
+        strcpy(description, value);
+    }
+    RegCloseKey(key);
+}
+
+static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *displayName, char *description,
+                              const char *keyName, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
+                              char *loadOrderGroup, char *dependencies, char *accountName)
+{
+    QUERY_SERVICE_CONFIGA fixed;
+    QUERY_SERVICE_CONFIGA *config = &fixed;
+    HGLOBAL block = nullptr;
+    DWORD needed = 0;
+    if (!scmCalls.queryServiceConfig(service, &fixed, sizeof(fixed), &needed)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return;
+        block = GlobalAlloc(GPTR, needed);
+        if (!block)
+            return;
+        config = static_cast<QUERY_SERVICE_CONFIGA *>(block);
+        if (!scmCalls.queryServiceConfig(service, config, needed, &needed)) {
+            GlobalFree(block);
+            return;
+        }
+    }
+
+    CopyField(binaryPath, config->lpBinaryPathName, FieldSize);
+    CopyField(displayName, config->lpDisplayName, FieldSize);
+    ReadDescription(keyName, description);
+    *serviceType = config->dwServiceType;
+    *startType = config->dwStartType;
+    *errorControl = config->dwErrorControl;
+    CopyField(loadOrderGroup, config->lpLoadOrderGroup, FieldSize);
+    CopyList(dependencies, config->lpDependencies, LongFieldSize);
+    DependencyListToText(dependencies, LongFieldSize);
+    CopyField(accountName, config->lpServiceStartName, FieldSize);
+
+    if (block)
+        GlobalFree(block);
+}
+
+// Reports a failed open; LoadConfig keeps quiet about a missing service and
+// flags an invalid name or refused access for the main window.
+static void ReportOpenFailure(unsigned operation)
+{
+    const DWORD code = GetLastError();
+    if (operation == LoadConfig) {
+        if (code == ERROR_SERVICE_DOES_NOT_EXIST)
+            return;
+        if (code == ERROR_INVALID_NAME)
+            keyNameRejected = 1;
+        else if (code == ERROR_ACCESS_DENIED)
+            scmAccessDenied = 1;
+    }
+    ReportSystemError("Error 0pening a Service of the SCM!");
+}
+
+static LONG SendStop(SC_HANDLE service)
+{
+    SERVICE_STATUS status;
+    if (ControlService(service, SERVICE_CONTROL_STOP, &status))
+        return 1;
+    ReportSystemError("Error Stopping Service");
+    return 0;
+}
+
+// Remove, QueryStatus, Start and Stop: act on the service's current state.
+static LONG ControlByState(SC_HANDLE service, unsigned operation)
+{
+    SERVICE_STATUS status;
+    if (!QueryServiceStatus(service, &status)) {
+        ReportSystemError("Error at Query Service Status of the SCM");
+        return 0;
+    }
+    const bool stopped = status.dwCurrentState == SERVICE_STOPPED;
+
+    switch (operation) {
+    case QueryStatus:
+        return stopped ? 0 : 1;
+    case Start:
+        if (!stopped || StartServiceA(service, 0, nullptr))
+            return 1;
+        ReportSystemError("Error Installing Service");
+        return 0;
+    case Stop:
+        return stopped ? 1 : SendStop(service);
+    case Remove:
+        if (!stopped && !SendStop(service))
+            return 0;
+        Sleep(RemoveStopPause);
+        if (DeleteService(service))
+            return 1;
+        ReportSystemError("Error Deleting Service");
+        return 0;
+    }
+    return 0;
+}
+
+LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,
+                         DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
+                         char *loadOrderGroup, char *dependencies, char *accountName, char *password,
+                         unsigned operation)
+{
+    operation &= 0xFF;
+    const char *account = accountName && accountName[0] ? accountName : nullptr;
+    LONG result = 0;
+    SC_HANDLE service = nullptr;
+
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, operation == Install ? GENERIC_WRITE : SC_MANAGER_ALL_ACCESS);
+    if (!scm) {
+        ReportSystemError("Error 0pening a Connection to the SCM!");
+        goto done;
+    }
+
+    if (operation == Install) {
+        service = CreateServiceA(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
+                                 *errorControl, binaryPath, loadOrderGroup, nullptr, dependencies, account,
+                                 password);
+        if (!service) {
+            ReportSystemError("Error Creating the new service!");
+            goto done;
+        }
+        result = 1;
+        WriteDescription(keyName, description);
+        goto done;
+    }
+
+    service = scmCalls.openService(scm, keyName, SERVICE_ALL_ACCESS);
+    if (!service) {
+        ReportOpenFailure(operation);
+        goto done;
+    }
+
+    if (operation == LoadConfig) {
+        LoadServiceConfig(service, binaryPath, displayName, description, keyName, serviceType, startType,
+                          errorControl, loadOrderGroup, dependencies, accountName);
+        result = 1;
+    } else {
+        result = ControlByState(service, operation);
+    }
+
+done:
+    if (service)
+        CloseServiceHandle(service);
+    if (scm)
+        CloseServiceHandle(scm);
+    if (operation == Install && password)
+        SecureZeroMemory(password, FieldSize);
+    return result;
+}

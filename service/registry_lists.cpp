@@ -1,0 +1,65 @@
+// The load-order groups and the installed services, read from the registry.
+#include "service/registry_lists.h"
+
+#include <string.h>
+
+static const char GroupOrderKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
+static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
+
+void ReadServiceGroupOrder(HWND list, int listKind)
+{
+    const UINT addString = listKind == GroupListCombo ? CB_ADDSTRING : LB_ADDSTRING;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+
+    DWORD type;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, "List", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return;
+    }
+    // Two zero bytes past the data end the last text even when the stored
+    // data does not.
+    char *block = static_cast<char *>(GlobalAlloc(GPTR, size + 2));
+    if (!block) {
+        RegCloseKey(key);
+        return;
+    }
+    // The walk stays inside the block even if the value grew since its size
+    // was asked for.
+    DWORD readSize = size;
+    RegQueryValueExA(key, "List", nullptr, &type, reinterpret_cast<BYTE *>(block), &readSize);
+
+    // Every text in the data is added, also those after a run of empty ones.
+    DWORD at = 0;
+    while (at < size) {
+        SendMessageA(list, addString, 0, LPARAM(block + at));
+        while (at < size && block[at])
+            at++;
+        while (at < size && !block[at])
+            at++;
+    }
+
+    GlobalFree(block);
+    RegCloseKey(key);
+}
+
+void ListInstalledServices(HWND list)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+
+    char name[MAX_PATH] = {};
+    // Any failure ends the walk, not only the end of the subkeys: the
+    // name buffer holds nothing then.
+    for (DWORD index = 0;; index++) {
+        DWORD nameSize = sizeof(name);
+        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        SendMessageA(list, LB_ADDSTRING, 0, LPARAM(name));
+        memset(name, 0, sizeof(name));
+    }
+    RegCloseKey(key);
+}

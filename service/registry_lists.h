@@ -1,0 +1,14 @@
+// Fill list controls with what the registry knows of services.
+#pragma once
+
+#include <windows.h>
+
+// List kind of ReadServiceGroupOrder: 0 a combo box, anything else a list box.
+constexpr int GroupListCombo = 0;
+constexpr int GroupListBox = 1;
+
+// Adds the load-order groups, in stored order, to a combo box or list box.
+void ReadServiceGroupOrder(HWND list, int listKind);
+
+// Adds the name of every subkey of the services key to a list box.
+void ListInstalledServices(HWND list);

@@ -1,0 +1,149 @@
+// Option tables and the text rules of the form.
+#include "service/settings.h"
+
+#include <string.h>
+
+static const char desiredAccessNames[][19] = {
+    "GENERIC_EXECUTE", "GENERIC_READ", "GENERIC_WRITE", "SERVICE_ALL_ACCESS",
+};
+static const DWORD desiredAccessValues[] = {
+    GENERIC_EXECUTE, GENERIC_READ, GENERIC_WRITE, SERVICE_ALL_ACCESS,
+};
+
+static const char serviceTypeNames[][32] = {
+    "SERVICE_ADAPTER",
+    "SERVICE_DRIVER",
+    "SERVICE_FILE_SYSTEM_DRIVER",
+    "SERVICE_INTERACTIVE_OWN_PROCESS",
+    "SERVICE_INTERACTIVE_PROCESS",
+    "SERVICE_KERNEL_DRIVER",
+    "SERVICE_RECOGNIZER_DRIVER",
+    "SERVICE_TYPE_ALL",
+    "SERVICE_WIN32",
+    "SERVICE_WIN32_OWN_PROCESS",
+    "SERVICE_WIN32_SHARE_PROCESS",
+};
+static const DWORD serviceTypeValues[] = {
+    SERVICE_ADAPTER,
+    SERVICE_DRIVER,
+    SERVICE_FILE_SYSTEM_DRIVER,
+    SERVICE_INTERACTIVE_PROCESS | SERVICE_WIN32_OWN_PROCESS,
+    SERVICE_INTERACTIVE_PROCESS,
+    SERVICE_KERNEL_DRIVER,
+    SERVICE_RECOGNIZER_DRIVER,
+    SERVICE_TYPE_ALL,
+    SERVICE_WIN32,
+    SERVICE_WIN32_OWN_PROCESS,
+    SERVICE_WIN32_SHARE_PROCESS,
+};
+
+static const char startTypeNames[][21] = {
+    "SERVICE_AUTO_START", "SERVICE_BOOT_START", "SERVICE_DEMAND_START", "SERVICE_DISABLED",
+    "SERVICE_SYSTEM_START",
+};
+static const DWORD startTypeValues[] = {
+    SERVICE_AUTO_START, SERVICE_BOOT_START, SERVICE_DEMAND_START, SERVICE_DISABLED,
+    SERVICE_SYSTEM_START,
+};
+
+static const char errorControlNames[][23] = {
+    "SERVICE_ERROR_CRITICAL", "SERVICE_ERROR_IGNORE", "SERVICE_ERROR_NORMAL", "SERVICE_ERROR_SEVERE",
+};
+static const DWORD errorControlValues[] = {
+    SERVICE_ERROR_CRITICAL, SERVICE_ERROR_IGNORE, SERVICE_ERROR_NORMAL, SERVICE_ERROR_SEVERE,
+};
+
+template <size_t Rows, size_t Width>
+static constexpr OptionTable MakeTable(const char (&names)[Rows][Width], const DWORD (&values)[Rows],
+                                       int defaultRow)
+{
+    return {names[0], Width, values, int(Rows), defaultRow};
+}
+
+const OptionTable DesiredAccessOptions = MakeTable(desiredAccessNames, desiredAccessValues, 3);
+const OptionTable ServiceTypeOptions = MakeTable(serviceTypeNames, serviceTypeValues, 9);
+const OptionTable StartTypeOptions = MakeTable(startTypeNames, startTypeValues, 0);
+const OptionTable ErrorControlOptions = MakeTable(errorControlNames, errorControlValues, 2);
+
+const char NoGroupEntry[] = "  **  NULL_GROUP  ** ";
+
+const char *OptionName(const OptionTable &table, int index)
+{
+    return table.names + index * table.nameWidth;
+}
+
+// Any index but 0..n-2 reads as the last row: a list without a selection
+// installs with the last row's value.
+DWORD OptionValueForIndex(const OptionTable &table, int index)
+{
+    if (index >= 0 && index < table.rowCount - 1)
+        return table.values[index];
+    return table.values[table.rowCount - 1];
+}
+
+int OptionIndexForValue(const OptionTable &table, DWORD value)
+{
+    for (int i = 0; i < table.rowCount; i++)
+        if (table.values[i] == value)
+            return i;
+    return -1;
+}
+
+int GroupIndexForName(HWND groupList, const char *name)
+{
+    if (!name[0])
+        return 0;
+    const LRESULT found = SendMessageA(groupList, CB_FINDSTRING, WPARAM(-1), LPARAM(name));
+    return found == CB_ERR ? 0 : int(found);
+}
+
+void DependencyTextToList(char *dependencies, DWORD size)
+{
+    const size_t length = strnlen(dependencies, size - 2);
+    dependencies[length] = '\0';
+    dependencies[length + 1] = '\0';
+    for (size_t i = 0; i < length; i++)
+        if (dependencies[i] == DEPENDENCY_SEPARATOR)
+            dependencies[i] = '\0';
+}
+
+void DependencyListToText(char *dependencies, DWORD size)
+{
+    DWORD i = 0;
+    for (; i + 1 < size; i++) {
+        if (dependencies[i] != '\0')
+            continue;
+        if (dependencies[i + 1] == '\0')
+            return;
+        dependencies[i] = DEPENDENCY_SEPARATOR;
+    }
+    dependencies[i] = '\0';  // a list without its closing NUL ends at the field's end
+}
+
+bool AppendDependency(char *text, DWORD size, const char *name, bool isGroup)
+{
+    const size_t length = strnlen(text, size);
+    const size_t added = (length ? 1 : 0) + (isGroup ? 1 : 0) + strlen(name);
+    if (length + added + 2 > size)
+        return false;
+    char *end = text + length;
+    if (length)
+        *end++ = DEPENDENCY_SEPARATOR;
+    if (isGroup)
+        *end++ = SERVICE_GROUP_PREFIX;
+    strcpy(end, name);
+    return true;
+}
+
+void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size)
+{
+    const char *slash = strrchr(path, '\\');
+    const char *fileName = slash ? slash + 1 : path;
+    const size_t extension = 4;
+    size_t length = strlen(fileName);
+    length = length > extension ? length - extension : 0;
+    if (length > size - 1)
+        length = size - 1;
+    memcpy(keyName, fileName, length);
+    keyName[length] = '\0';
+}

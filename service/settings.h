@@ -1,0 +1,69 @@
+// The settings of one service as the form shows them, the option tables that
+// turn the form's symbolic names into SCM values, and the form's text rules.
+#pragma once
+
+#include <windows.h>
+
+// Capacities of the record's text fields, terminating zero included.
+constexpr DWORD FieldSize = MAX_PATH;
+constexpr DWORD LongFieldSize = 4196;
+
+// The working copy of the main window's form, in the order in which
+// RunServiceOperation takes the fields.
+struct ServiceSettings {
+    char binaryPath[FieldSize];
+    char keyName[FieldSize];
+    char displayName[FieldSize];
+    char description[LongFieldSize];
+    DWORD desiredAccess;
+    DWORD serviceType;
+    DWORD startType;
+    DWORD errorControl;
+    char loadOrderGroup[FieldSize];
+    char dependencies[LongFieldSize];  // dependency text on the form, dependency list for the SCM
+    char accountName[FieldSize];
+    char password[FieldSize];
+};
+
+// A fixed table of displayed names and SCM values. Names are stored in
+// fields of nameWidth bytes; rows are in alphabetical order, and a row's
+// position is its index in the list that shows it.
+struct OptionTable {
+    const char *names;
+    DWORD nameWidth;
+    const DWORD *values;
+    int rowCount;
+    int defaultRow;
+};
+
+extern const OptionTable DesiredAccessOptions;
+extern const OptionTable ServiceTypeOptions;
+extern const OptionTable StartTypeOptions;
+extern const OptionTable ErrorControlOptions;
+
+// Position 0 of the load-order-group list: no group.
+extern const char NoGroupEntry[];
+
+constexpr char DEPENDENCY_SEPARATOR = '/';
+constexpr char SERVICE_GROUP_PREFIX = '+';
+
+const char *OptionName(const OptionTable &table, int index);
+DWORD OptionValueForIndex(const OptionTable &table, int index);
+int OptionIndexForValue(const OptionTable &table, DWORD value);
+
+// Position of the first entry of a combo box that begins with name (any
+// case); 0, the no-group entry, when none does or the name is empty.
+int GroupIndexForName(HWND groupList, const char *name);
+
+// Converts the form's slash-separated text into the SCM's double-NUL list in
+// place. A text too long to leave room for the closing NUL is cut.
+void DependencyTextToList(char *dependencies, DWORD size);
+// Converts a double-NUL list back into slash-separated text in place.
+void DependencyListToText(char *dependencies, DWORD size);
+// Appends one name (a group with its '+') to the text. Refuses, leaving the
+// text as it was and returning false, when the result would not fit the
+// field with room for the list's closing NUL.
+bool AppendDependency(char *text, DWORD size, const char *name, bool isGroup);
+
+// The file name of path without its last four characters (its extension).
+void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size);

@@ -1,0 +1,204 @@
+// The option tables and the form's text rules.
+#include "service/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+// The displayed names and values as the form shows them, in list order.
+TEST(OptionTables, HoldTheFormsRowsInOrder)
+{
+    struct Row {
+        const char *name;
+        DWORD value;
+    };
+    const Row types[] = {
+        {"SERVICE_ADAPTER", 0x004},
+        {"SERVICE_DRIVER", 0x00B},
+        {"SERVICE_FILE_SYSTEM_DRIVER", 0x002},
+        {"SERVICE_INTERACTIVE_OWN_PROCESS", 0x110},
+        {"SERVICE_INTERACTIVE_PROCESS", 0x100},
+        {"SERVICE_KERNEL_DRIVER", 0x001},
+        {"SERVICE_RECOGNIZER_DRIVER", 0x008},
+        {"SERVICE_TYPE_ALL", 0x13F},
+        {"SERVICE_WIN32", 0x030},
+        {"SERVICE_WIN32_OWN_PROCESS", 0x010},
+        {"SERVICE_WIN32_SHARE_PROCESS", 0x020},
+    };
+    ASSERT_EQ(ServiceTypeOptions.rowCount, 11);
+    for (int i = 0; i < 11; i++) {
+        EXPECT_STREQ(OptionName(ServiceTypeOptions, i), types[i].name);
+        EXPECT_EQ(ServiceTypeOptions.values[i], types[i].value) << types[i].name;
+    }
+
+    const Row access[] = {{"GENERIC_EXECUTE", 0x20000000},
+                          {"GENERIC_READ", 0x80000000},
+                          {"GENERIC_WRITE", 0x40000000},
+                          {"SERVICE_ALL_ACCESS", 0x000F01FF}};
+    const Row starts[] = {{"SERVICE_AUTO_START", 2},
+                          {"SERVICE_BOOT_START", 0},
+                          {"SERVICE_DEMAND_START", 3},
+                          {"SERVICE_DISABLED", 4},
+                          {"SERVICE_SYSTEM_START", 1}};
+    const Row errors[] = {{"SERVICE_ERROR_CRITICAL", 3},
+                          {"SERVICE_ERROR_IGNORE", 0},
+                          {"SERVICE_ERROR_NORMAL", 1},
+                          {"SERVICE_ERROR_SEVERE", 2}};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_STREQ(OptionName(DesiredAccessOptions, i), access[i].name);
+        EXPECT_EQ(DesiredAccessOptions.values[i], access[i].value);
+        EXPECT_STREQ(OptionName(ErrorControlOptions, i), errors[i].name);
+        EXPECT_EQ(ErrorControlOptions.values[i], errors[i].value);
+    }
+    for (int i = 0; i < 5; i++) {
+        EXPECT_STREQ(OptionName(StartTypeOptions, i), starts[i].name);
+        EXPECT_EQ(StartTypeOptions.values[i], starts[i].value);
+    }
+
+    // A fresh form proposes these.
+    EXPECT_STREQ(OptionName(DesiredAccessOptions, DesiredAccessOptions.defaultRow), "SERVICE_ALL_ACCESS");
+    EXPECT_STREQ(OptionName(ServiceTypeOptions, ServiceTypeOptions.defaultRow), "SERVICE_WIN32_OWN_PROCESS");
+    EXPECT_STREQ(OptionName(StartTypeOptions, StartTypeOptions.defaultRow), "SERVICE_AUTO_START");
+    EXPECT_STREQ(OptionName(ErrorControlOptions, ErrorControlOptions.defaultRow), "SERVICE_ERROR_NORMAL");
+}
+
+TEST(OptionTables, NoSelectionReadsAsTheLastRow)
+{
+    EXPECT_EQ(OptionValueForIndex(DesiredAccessOptions, -1), 0x000F01FFu);
+    EXPECT_EQ(OptionValueForIndex(ServiceTypeOptions, -1), 0x020u);
+    EXPECT_EQ(OptionValueForIndex(StartTypeOptions, -1), 1u);
+    EXPECT_EQ(OptionValueForIndex(ErrorControlOptions, -1), 2u);
+    EXPECT_EQ(OptionValueForIndex(ServiceTypeOptions, 11), 0x020u);
+    EXPECT_EQ(OptionValueForIndex(ServiceTypeOptions, 1000), 0x020u);
+    EXPECT_EQ(OptionValueForIndex(ServiceTypeOptions, 0), 0x004u);
+    EXPECT_EQ(OptionValueForIndex(ServiceTypeOptions, 9), 0x010u);
+}
+
+TEST(OptionTables, ValuesFindTheirRowsAndOthersNone)
+{
+    EXPECT_EQ(OptionIndexForValue(ErrorControlOptions, 2), 3);
+    EXPECT_EQ(OptionIndexForValue(ErrorControlOptions, 1), 2);
+    EXPECT_EQ(OptionIndexForValue(ServiceTypeOptions, 0x120), -1);  // interactive shared process
+    EXPECT_EQ(OptionIndexForValue(ServiceTypeOptions, 0x110), 3);
+    for (const OptionTable *table :
+         {&DesiredAccessOptions, &ServiceTypeOptions, &StartTypeOptions, &ErrorControlOptions})
+        EXPECT_EQ(OptionIndexForValue(*table, 0xFFFFFFFF), -1);
+}
+
+TEST(GroupList, FindsTheFirstEntryThatBeginsWithTheName)
+{
+    HWND list = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_SORT | CBS_HASSTRINGS | CBS_UPPERCASE, 0,
+                                0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(list);
+    SendMessageA(list, CB_ADDSTRING, 0, LPARAM(NoGroupEntry));
+    for (const char *group : {"Boot Bus Extender", "System Bus Extender", "PNP_TDI", "TDI"})
+        SendMessageA(list, CB_ADDSTRING, 0, LPARAM(group));
+
+    EXPECT_EQ(GroupIndexForName(list, "Boot"), 1);  // begins "BOOT BUS EXTENDER"
+    EXPECT_EQ(GroupIndexForName(list, "tdi"), 4);  // after SYSTEM BUS EXTENDER
+    EXPECT_EQ(GroupIndexForName(list, "PNP_TDI"), 2);
+    EXPECT_EQ(GroupIndexForName(list, "Unknown group"), 0);
+    EXPECT_EQ(GroupIndexForName(list, ""), 0);
+    char first[64] = {};
+    SendMessageA(list, CB_GETLBTEXT, 0, LPARAM(first));
+    EXPECT_STREQ(first, NoGroupEntry);  // its blanks sort before every name
+    EXPECT_EQ(strlen(NoGroupEntry), 21u);
+    DestroyWindow(list);
+}
+
+static std::string Bytes(const char *data, size_t count)
+{
+    return std::string(data, count);
+}
+
+TEST(Dependencies, TextAndListConvertBothWays)
+{
+    char field[LongFieldSize] = "alpha/+beta";
+    DependencyTextToList(field, sizeof(field));
+    EXPECT_EQ(Bytes(field, 13), Bytes("alpha\0+beta\0\0", 13));
+    DependencyListToText(field, sizeof(field));
+    EXPECT_STREQ(field, "alpha/+beta");
+
+    char empty[LongFieldSize];
+    memset(empty, 'x', sizeof(empty));
+    empty[0] = '\0';
+    DependencyTextToList(empty, sizeof(empty));
+    EXPECT_EQ(Bytes(empty, 2), Bytes("\0\0", 2));
+    DependencyListToText(empty, sizeof(empty));
+    EXPECT_STREQ(empty, "");
+
+    // A leading or doubled slash makes an empty name, which ends the list.
+    char doubled[LongFieldSize] = "a//b";
+    DependencyTextToList(doubled, sizeof(doubled));
+    DependencyListToText(doubled, sizeof(doubled));
+    EXPECT_STREQ(doubled, "a");
+    char trailing[LongFieldSize] = "a/b/";
+    DependencyTextToList(trailing, sizeof(trailing));
+    DependencyListToText(trailing, sizeof(trailing));
+    EXPECT_STREQ(trailing, "a/b");
+}
+
+TEST(Dependencies, AFullFieldKeepsRoomForTheClosingNul)
+{
+    char field[LongFieldSize + 1];
+    memset(field, 'n', sizeof(field));
+    field[LongFieldSize - 1] = '\0';  // 4,195 characters: one too many for a list
+    field[LongFieldSize] = '#';       // a byte past the field that must survive
+    DependencyTextToList(field, LongFieldSize);
+    EXPECT_EQ(field[LongFieldSize - 3], 'n');
+    EXPECT_EQ(field[LongFieldSize - 2], '\0');
+    EXPECT_EQ(field[LongFieldSize - 1], '\0');
+    EXPECT_EQ(field[LongFieldSize], '#');
+
+    // A list that lost its closing NUL ends at the field's end.
+    char list[8] = {'a', '\0', 'b', 'b', 'b', 'b', 'b', 'b'};
+    DependencyListToText(list, sizeof(list));
+    EXPECT_STREQ(list, "a/bbbbb");
+}
+
+TEST(Dependencies, AppendAddsSeparatorAndGroupPrefix)
+{
+    char text[LongFieldSize] = "alpha";
+    ASSERT_TRUE(AppendDependency(text, sizeof(text), "beta", true));
+    EXPECT_STREQ(text, "alpha/+beta");
+    char empty[LongFieldSize] = "";
+    ASSERT_TRUE(AppendDependency(empty, sizeof(empty), "beta", false));
+    EXPECT_STREQ(empty, "beta");
+    char group[LongFieldSize] = "";
+    ASSERT_TRUE(AppendDependency(group, sizeof(group), "TDI", true));
+    EXPECT_STREQ(group, "+TDI");
+}
+
+TEST(Dependencies, AppendRefusesWhatWouldNotFit)
+{
+    char text[16] = "0123456789";  // 10 + "/" + "abc" = 14, plus the list's two NULs = 16
+    ASSERT_TRUE(AppendDependency(text, sizeof(text), "abc", false));
+    EXPECT_STREQ(text, "0123456789/abc");
+    char full[16] = "0123456789";
+    EXPECT_FALSE(AppendDependency(full, sizeof(full), "abcd", false));
+    EXPECT_STREQ(full, "0123456789");
+    EXPECT_FALSE(AppendDependency(full, sizeof(full), "abc", true));
+    EXPECT_STREQ(full, "0123456789");
+}
+
+TEST(KeyNameProposal, DropsFolderAndLastFourCharacters)
+{
+    char name[FieldSize];
+    KeyNameFromBinaryPath("C:\\Tools\\mysvc.exe", name, sizeof(name));
+    EXPECT_STREQ(name, "mysvc");
+    KeyNameFromBinaryPath("C:\\Tools\\PROGRAM", name, sizeof(name));
+    EXPECT_STREQ(name, "PRO");
+    KeyNameFromBinaryPath("C:\\a.b\\x.exe", name, sizeof(name));
+    EXPECT_STREQ(name, "x");
+
+    // Short names never cut before their start.
+    for (const char *path : {"C:\\abc", "C:\\abcd", "C:\\", "", "abc"}) {
+        memset(name, '#', sizeof(name));
+        KeyNameFromBinaryPath(path, name, sizeof(name));
+        EXPECT_STREQ(name, "") << path;
+    }
+    KeyNameFromBinaryPath("relative.exe", name, sizeof(name));
+    EXPECT_STREQ(name, "relative");
+}

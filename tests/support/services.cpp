@@ -1,0 +1,135 @@
+#include "tests/support/services.h"
+
+#include <string.h>
+
+static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services";
+static const char NamePrefix[] = "TarnexTest";
+
+static std::string QuitEventName(const std::string &serviceName)
+{
+    return "Global\\TarnexTestQuit_" + serviceName;
+}
+
+static std::string ProgramFolder()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    *strrchr(path, '\\') = '\0';
+    return path;
+}
+
+std::string TestServiceCommand(const std::string &serviceName, const char *mode)
+{
+    return "\"" + ProgramFolder() + "\\tarnex_test_service.exe\" " + mode + " " + serviceName;
+}
+
+std::string UniqueServiceName(const char *stem)
+{
+    static int counter;
+    return std::string(NamePrefix) + stem + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+           std::to_string(++counter);
+}
+
+static DWORD CurrentState(SC_HANDLE service)
+{
+    SERVICE_STATUS status = {};
+    return QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+}
+
+DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs)
+{
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
+    DWORD current = CurrentState(service);
+    for (DWORD waited = 0; current != state && waited < timeoutMs; waited += 20) {
+        Sleep(20);
+        current = CurrentState(service);
+    }
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(scm);
+    return current;
+}
+
+void DeleteTestService(const std::string &name)
+{
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_ALL_ACCESS);
+    if (service) {
+        // The quit event ends every mode, also those that refuse the stop.
+        HANDLE quit = CreateEventA(nullptr, TRUE, TRUE, QuitEventName(name).c_str());
+        SERVICE_STATUS status;
+        ControlService(service, SERVICE_CONTROL_STOP, &status);
+        for (int i = 0; i < 500 && CurrentState(service) != SERVICE_STOPPED; i++)
+            Sleep(20);
+        DeleteService(service);
+        CloseServiceHandle(service);
+        if (quit)
+            CloseHandle(quit);
+    }
+    for (int i = 0; i < 250; i++) {
+        SC_HANDLE gone = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
+        if (!gone)
+            break;
+        CloseServiceHandle(gone);
+        Sleep(20);
+    }
+    CloseServiceHandle(scm);
+}
+
+void DeleteLeftoverTestServices()
+{
+    HKEY services;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ALL_ACCESS, &services) != ERROR_SUCCESS)
+        return;
+    for (DWORD index = 0;;) {
+        char name[MAX_PATH];
+        DWORD size = sizeof(name);
+        if (RegEnumKeyExA(services, index, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (strncmp(name, NamePrefix, strlen(NamePrefix))) {
+            index++;
+            continue;
+        }
+        DeleteTestService(name);
+        RegDeleteTreeA(services, name);
+    }
+    RegCloseKey(services);
+}
+
+std::string RunAndCapture(const std::string &commandLine, DWORD *exitCode)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return {};
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &process);
+    CloseHandle(writeEnd);
+
+    std::string output;
+    if (started) {
+        char chunk[4096];
+        DWORD got;
+        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got)
+            output.append(chunk, got);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        if (exitCode)
+            GetExitCodeProcess(process.hProcess, exitCode);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    CloseHandle(readEnd);
+    std::erase(output, '\r');
+    return output;
+}
