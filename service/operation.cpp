@@ -7,6 +7,10 @@
 
 #include <string.h>
 
+#ifndef _WIN64
+static_assert(sizeof(QUERY_SERVICE_CONFIGA) == 36, "the first configuration query holds the fixed part only");
+#endif
+
 LONG keyNameRejected;
 LONG scmAccessDenied;
 

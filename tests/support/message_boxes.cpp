@@ -1,8 +1,11 @@
 #include "tests/support/message_boxes.h"
 
+#include <algorithm>
+
 static HHOOK boxHook;
 static std::vector<RecordedBox> seenBoxes;
 static std::vector<int> pendingAnswers;
+static std::vector<HWND> openBoxes;  // recorded and answered, not yet destroyed
 
 static std::string WindowText(HWND window)
 {
@@ -14,12 +17,16 @@ static std::string WindowText(HWND window)
 
 static LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HCBT_ACTIVATE) {
-        HWND window = HWND(wParam);
+    HWND window = HWND(wParam);
+    if (code == HCBT_DESTROYWND)
+        std::erase(openBoxes, window);
+    // A box may be activated more than once; it is recorded and answered once.
+    if (code == HCBT_ACTIVATE && std::find(openBoxes.begin(), openBoxes.end(), window) == openBoxes.end()) {
         char className[32] = {};
         GetClassNameA(window, className, sizeof(className));
         if (!lstrcmpA(className, "#32770")) {
             // The box's text is its static with identifier 0xFFFF.
+            openBoxes.push_back(window);
             seenBoxes.push_back({WindowText(window), WindowText(GetDlgItem(window, 0xFFFF))});
             int answer = IDOK;
             if (!pendingAnswers.empty()) {
@@ -35,6 +42,7 @@ static LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam)
 void WatchMessageBoxes(std::vector<int> answers)
 {
     seenBoxes.clear();
+    openBoxes.clear();
     pendingAnswers = std::move(answers);
     boxHook = SetWindowsHookExA(WH_CBT, BoxHookProc, nullptr, GetCurrentThreadId());
 }

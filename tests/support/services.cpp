@@ -57,7 +57,9 @@ void DeleteTestService(const std::string &name)
     SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_ALL_ACCESS);
     if (service) {
         // The quit event ends every mode, also those that refuse the stop.
-        HANDLE quit = CreateEventA(nullptr, TRUE, TRUE, QuitEventName(name).c_str());
+        HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, QuitEventName(name).c_str());
+        if (quit)
+            SetEvent(quit);
         SERVICE_STATUS status;
         ControlService(service, SERVICE_CONTROL_STOP, &status);
         for (int i = 0; i < 500 && CurrentState(service) != SERVICE_STOPPED; i++)

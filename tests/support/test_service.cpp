@@ -40,8 +40,10 @@ static void WINAPI ServiceMain(DWORD, char **)
     statusHandle = RegisterServiceCtrlHandlerExA("", Handler, nullptr);
     if (!strcmp(mode, "nostop"))
         Report(SERVICE_RUNNING, 0);
-    else if (!strcmp(mode, "paused"))
+    else if (!strcmp(mode, "paused")) {
+        Report(SERVICE_RUNNING, SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE);
         Report(SERVICE_PAUSED, SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE);
+    }
     else if (!strcmp(mode, "pending"))
         Report(SERVICE_START_PENDING, 0);
     else

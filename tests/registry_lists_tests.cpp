@@ -1,0 +1,168 @@
+// The registry readers, on data that the tests write into Wine's registry.
+#include "service/registry_lists.h"
+#include "tests/support/services.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+static const char GroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
+static const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
+
+// Keeps the group order as it was before the test and puts it back after it,
+// whatever the test did to the key or its "List".
+struct GroupOrderBackup {
+    std::vector<BYTE> data;
+    DWORD type = REG_MULTI_SZ;
+    bool existed = false;
+    GroupOrderBackup()
+    {
+        data.resize(65536);
+        DWORD size = DWORD(data.size());
+        existed = RegGetValueA(HKEY_LOCAL_MACHINE, GroupOrderKey, "List", RRF_RT_ANY, &type, data.data(), &size) == 0;
+        data.resize(existed ? size : 0);
+    }
+    ~GroupOrderBackup()
+    {
+        HKEY key;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (existed)
+            RegSetValueExA(key, "List", 0, type, data.data(), DWORD(data.size()));
+        else
+            RegDeleteValueA(key, "List");
+        RegCloseKey(key);
+    }
+};
+
+static void WriteList(const std::string &bytes)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              0);
+    // Data is stored as written: a list without its final terminator stays so.
+    const BYTE none = 0;
+    RegSetValueExA(key, "List", 0, REG_MULTI_SZ,
+                   bytes.empty() ? &none : reinterpret_cast<const BYTE *>(bytes.data()), DWORD(bytes.size()));
+    RegCloseKey(key);
+}
+
+static std::vector<std::string> ListBoxEntries(HWND list)
+{
+    std::vector<std::string> entries;
+    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) {
+        char text[MAX_PATH] = {};
+        SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+static std::vector<std::string> GroupsRead(const std::string &bytes)
+{
+    WriteList(bytes);
+    HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ReadServiceGroupOrder(list, GroupListBox);
+    std::vector<std::string> entries = ListBoxEntries(list);
+    DestroyWindow(list);
+    return entries;
+}
+
+using Groups = std::vector<std::string>;
+
+TEST(ServiceGroupOrder, AddsEveryTextOfTheListInStoredOrder)
+{
+    GroupOrderBackup backup;
+    using namespace std::string_literals;
+    EXPECT_EQ(GroupsRead("A\0B\0\0"s), (Groups{"A", "B"}));
+    EXPECT_EQ(GroupsRead("Zeta\0Alpha\0\0"s), (Groups{"Zeta", "Alpha"}));
+    EXPECT_EQ(GroupsRead("A\0\0\0B\0\0"s), (Groups{"A", "B"}));  // empty texts are skipped, not an end
+    EXPECT_EQ(GroupsRead("A\0A\0\0"s), (Groups{"A", "A"}));      // duplicates stay
+    EXPECT_EQ(GroupsRead("\0A\0\0"s), (Groups{"", "A"}));         // the first text is added whatever it holds
+    EXPECT_EQ(GroupsRead(""s), Groups{});
+    // Data without a final terminator: the last text ends at the data's end.
+    EXPECT_EQ(GroupsRead("A\0Bcd"s), (Groups{"A", "Bcd"}));
+    EXPECT_EQ(GroupsRead("Single"s), (Groups{"Single"}));
+}
+
+TEST(ServiceGroupOrder, FillsAComboBoxWithKindZero)
+{
+    GroupOrderBackup backup;
+    using namespace std::string_literals;
+    WriteList("TDI\0Boot Bus Extender\0\0"s);
+    HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0, 100, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ReadServiceGroupOrder(combo, GroupListCombo);
+    ASSERT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 2);
+    char text[MAX_PATH] = {};
+    SendMessageA(combo, CB_GETLBTEXT, 1, LPARAM(text));
+    EXPECT_STREQ(text, "Boot Bus Extender");
+    DestroyWindow(combo);
+}
+
+TEST(ServiceGroupOrder, AMissingValueOrKeyAddsNothing)
+{
+    GroupOrderBackup backup;
+    HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    SendMessageA(list, LB_ADDSTRING, 0, LPARAM("already there"));
+
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, KEY_ALL_ACCESS, &key), 0);
+    RegDeleteValueA(key, "List");
+    RegCloseKey(key);
+    ReadServiceGroupOrder(list, GroupListBox);
+    EXPECT_EQ(ListBoxEntries(list), Groups{"already there"});
+
+    ASSERT_EQ(RegDeleteTreeA(HKEY_LOCAL_MACHINE, GroupOrderKey), 0);
+    ReadServiceGroupOrder(list, GroupListBox);
+    EXPECT_EQ(ListBoxEntries(list), Groups{"already there"});
+    DestroyWindow(list);
+}
+
+// A subkey of the services key that the test adds and always removes.
+struct ServicesSubkey {
+    std::string name;
+    explicit ServicesSubkey(std::string keyName, bool withValue) : name(std::move(keyName))
+    {
+        HKEY key;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(ServicesKey) + "\\" + name).c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (withValue) {
+            const DWORD type = SERVICE_KERNEL_DRIVER;
+            RegSetValueExA(key, "Type", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&type), sizeof(type));
+        }
+        RegCloseKey(key);
+    }
+    ~ServicesSubkey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, (std::string(ServicesKey) + "\\" + name).c_str()); }
+};
+
+TEST(InstalledServices, ListsEverySubkeyEmptyOrNot)
+{
+    DeleteLeftoverTestServices();
+    ServicesSubkey empty(UniqueServiceName("EmptyKey"), false);
+    ServicesSubkey driver(UniqueServiceName("DriverKey"), true);
+
+    HKEY services;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKey, 0, KEY_READ, &services), 0);
+    DWORD subkeys = 0;
+    RegQueryInfoKeyA(services, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr);
+    RegCloseKey(services);
+
+    HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS | LBS_SORT, 0, 0, 100, 100, nullptr, nullptr,
+                                nullptr, nullptr);
+    ListInstalledServices(list);
+    const std::vector<std::string> entries = ListBoxEntries(list);
+    DestroyWindow(list);
+
+    EXPECT_EQ(entries.size(), subkeys);
+    auto listed = [&](const std::string &name) {
+        return std::find(entries.begin(), entries.end(), name) != entries.end();
+    };
+    EXPECT_TRUE(listed(empty.name));
+    EXPECT_TRUE(listed(driver.name));
+    EXPECT_TRUE(listed("Eventlog"));  // a service of the fresh prefix
+    EXPECT_TRUE(listed("MountMgr"));  // and a driver
+}

@@ -1,0 +1,551 @@
+// The service operations against Wine's real SCM and registry, with the
+// test service program as the service, and Wine's sc and reg as witnesses.
+#include "service/error_report.h"
+#include "service/operation.h"
+#include "service/scm_calls.h"
+#include "service/settings.h"
+#include "tests/support/message_boxes.h"
+#include "tests/support/services.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <string>
+
+static const std::string ServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
+
+static std::string SystemText(DWORD code)
+{
+    char text[MAX_PATH] = {};
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, text, sizeof(text), nullptr);
+    return text;
+}
+
+static std::string FailureText(DWORD code)
+{
+    return "Error " + std::to_string(code) + ": " + SystemText(code);
+}
+
+// A record as a fresh form would fill it for the test service.
+static ServiceSettings NewSettings(const std::string &name, const char *mode = "run")
+{
+    ServiceSettings settings = {};
+    strcpy(settings.keyName, name.c_str());
+    strcpy(settings.binaryPath, TestServiceCommand(name, mode).c_str());
+    strcpy(settings.displayName, ("Display " + name).c_str());
+    strcpy(settings.description, "abc");
+    settings.desiredAccess = SERVICE_ALL_ACCESS;
+    settings.serviceType = SERVICE_WIN32_OWN_PROCESS;
+    settings.startType = SERVICE_DEMAND_START;
+    settings.errorControl = SERVICE_ERROR_NORMAL;
+    DependencyTextToList(settings.dependencies, sizeof(settings.dependencies));
+    return settings;
+}
+
+static LONG RunAll(ServiceSettings &s, unsigned operation)
+{
+    return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description, &s.desiredAccess,
+                               &s.serviceType, &s.startType, &s.errorControl, s.loadOrderGroup, s.dependencies,
+                               s.accountName, s.password, operation);
+}
+
+// Remove, Start and Stop as the main window calls them: by name only.
+static LONG RunByName(ServiceSettings &s, unsigned operation)
+{
+    return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, operation);
+}
+
+// The record as the main window prepares it for a load.
+static ServiceSettings LoadSettings(const std::string &name)
+{
+    ServiceSettings s = {};
+    strcpy(s.keyName, name.c_str());
+    s.desiredAccess = s.serviceType = s.startType = s.errorControl = 0xFFFFFFFF;
+    return s;
+}
+
+static std::string RegQuery(const std::string &name)
+{
+    return RunAndCapture("reg query \"HKLM\\" + ServicesKey + name + "\"");
+}
+
+static bool ServiceExists(const std::string &name)
+{
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(scm);
+    return service != nullptr;
+}
+
+// Installs the test service in a mode through the routine itself.
+static void InstallTestService(const std::string &name, const char *mode)
+{
+    ServiceSettings s = NewSettings(name, mode);
+    WatchMessageBoxes();
+    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_TRUE(StopWatchingMessageBoxes().empty());
+}
+
+static void StartAndWait(const std::string &name, DWORD state)
+{
+    ServiceSettings s = LoadSettings(name);
+    WatchMessageBoxes();
+    const LONG started = RunByName(s, Start);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(started, 1) << (boxes.empty() ? "" : boxes[0].caption + " / " + boxes[0].text);
+    ASSERT_EQ(WaitForServiceState(name, state, 5000), state);
+}
+
+static void SetDescriptionValue(const std::string &name, DWORD type, const void *data, DWORD size)
+{
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, (ServicesKey + name).c_str(), 0, KEY_ALL_ACCESS, &key), 0);
+    RegSetValueExA(key, "Description", 0, type, static_cast<const BYTE *>(data), size);
+    RegCloseKey(key);
+}
+
+static DWORD DescriptionSize(const std::string &name, std::string *data)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (ServicesKey + name).c_str(), 0, KEY_READ, &key))
+        return 0xFFFFFFFF;
+    char value[LongFieldSize + 16] = {};
+    DWORD size = sizeof(value);
+    const LONG result = RegQueryValueExA(key, "Description", nullptr, nullptr, reinterpret_cast<BYTE *>(value), &size);
+    RegCloseKey(key);
+    *data = value;
+    return result ? 0xFFFFFFFF : size;
+}
+
+class ServiceOperations : public testing::Test {
+protected:
+    static void SetUpTestSuite() { DeleteLeftoverTestServices(); }
+    void TearDown() override
+    {
+        scmCalls = {OpenServiceA, QueryServiceConfigA};
+        keyNameRejected = scmAccessDenied = 0;
+    }
+};
+
+TEST_F(ServiceOperations, InstallCreatesWhatScAndRegSeeAndWipesThePassword)
+{
+    const std::string name = UniqueServiceName("Install");
+    ServiceCleanup cleanup(name);
+    ServiceSettings s = NewSettings(name);
+    strcpy(s.password, "secret");
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, Install), 1);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+
+    const std::string query = RunAndCapture("sc query " + name);
+    EXPECT_NE(query.find("WIN32_OWN_PROCESS"), std::string::npos) << query;
+    EXPECT_NE(query.find("STOPPED"), std::string::npos) << query;
+    const std::string reg = RegQuery(name);
+    EXPECT_NE(reg.find("ImagePath    REG_SZ    " + TestServiceCommand(name, "run")), std::string::npos) << reg;
+    EXPECT_NE(reg.find("DisplayName    REG_SZ    Display " + name), std::string::npos) << reg;
+    EXPECT_NE(reg.find("Description    REG_SZ    abc"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("ObjectName    REG_SZ    LocalSystem"), std::string::npos) << reg;  // no account given
+    EXPECT_NE(reg.find("Start    REG_DWORD    0x3"), std::string::npos) << reg;
+
+    // The record's password is gone once the SCM has it, every byte of it.
+    const char zeros[FieldSize] = {};
+    EXPECT_EQ(memcmp(s.password, zeros, FieldSize), 0);
+}
+
+TEST_F(ServiceOperations, InstallPassesAnAccountAsWritten)
+{
+    const std::string name = UniqueServiceName("Account");
+    ServiceCleanup cleanup(name);
+    ServiceSettings s = NewSettings(name);
+    strcpy(s.accountName, ".\\tarnexuser");
+    strcpy(s.password, "pw");
+    strcpy(s.loadOrderGroup, "TDI");
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, Install), 1);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    const std::string reg = RegQuery(name);
+    EXPECT_NE(reg.find("ObjectName    REG_SZ    .\\tarnexuser"), std::string::npos) << reg;
+    EXPECT_NE(reg.find("Group    REG_SZ    TDI"), std::string::npos) << reg;
+    EXPECT_EQ(s.password[0], '\0');
+}
+
+TEST_F(ServiceOperations, DescriptionsAreStoredWithoutTheirTerminator)
+{
+    const std::string empty = UniqueServiceName("NoDescription");
+    const std::string three = UniqueServiceName("ShortDescription");
+    ServiceCleanup cleanEmpty(empty), cleanThree(three);
+    ServiceSettings s = NewSettings(empty);
+    s.description[0] = '\0';
+    ASSERT_EQ(RunAll(s, Install), 1);
+    s = NewSettings(three);
+    ASSERT_EQ(RunAll(s, Install), 1);
+
+    std::string data;
+    EXPECT_EQ(DescriptionSize(empty, &data), 0u);  // the value exists, of size 0
+    // The routine passes 3 bytes; the registry may count a terminator it
+    // found after them in memory, as Windows and Wine both do.
+    const DWORD size = DescriptionSize(three, &data);
+    EXPECT_TRUE(size == 3 || size == 4) << size;
+    EXPECT_EQ(data, "abc");
+
+    ServiceSettings loaded = LoadSettings(three);
+    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    EXPECT_STREQ(loaded.description, "abc");
+}
+
+TEST_F(ServiceOperations, InstallOfATakenNameIsReported)
+{
+    const std::string name = UniqueServiceName("Duplicate");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    ServiceSettings s = NewSettings(name);
+    WatchMessageBoxes();
+    SetLastError(0);
+    EXPECT_EQ(RunAll(s, Install), 0);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error Creating the new service!");
+    EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_EXISTS));
+}
+
+TEST_F(ServiceOperations, LoadConfigReadsAServiceMadeBySc)
+{
+    const std::string name = UniqueServiceName("ScMade");
+    ServiceCleanup cleanup(name);
+    const std::string binary = TestServiceCommand(name, "run");
+    DWORD exitCode = 1;
+    std::string quoted;  // the binary path as one argument, its own quotes escaped
+    for (char c : binary)
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    RunAndCapture("sc create " + name + " binpath= \"" + quoted +
+                      "\" displayname= \"Made by sc\" start= demand error= severe group= TDI",
+                  &exitCode);
+    ASSERT_EQ(exitCode, 0u);
+    // The SCM does not read its own values back from the registry, but the
+    // description is the program's to read there.
+    RunAndCapture("reg add \"HKLM\\" + ServicesKey + name + "\" /v Description /t REG_SZ /d \"From reg\" /f");
+
+    ServiceSettings s = LoadSettings(name);
+    strcpy(s.password, "kept");
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, LoadConfig), 1);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    EXPECT_EQ(std::string(s.binaryPath), binary);
+    EXPECT_STREQ(s.displayName, "Made by sc");
+    EXPECT_STREQ(s.description, "From reg");
+    EXPECT_EQ(s.serviceType, DWORD(SERVICE_WIN32_OWN_PROCESS));
+    EXPECT_EQ(s.startType, DWORD(SERVICE_DEMAND_START));
+    EXPECT_EQ(s.errorControl, DWORD(SERVICE_ERROR_SEVERE));
+    EXPECT_EQ(OptionIndexForValue(ErrorControlOptions, s.errorControl), 3);
+    EXPECT_STREQ(s.loadOrderGroup, "TDI");
+    EXPECT_STREQ(s.dependencies, "");
+    EXPECT_STREQ(s.accountName, "LocalSystem");
+    EXPECT_EQ(s.desiredAccess, 0xFFFFFFFF);  // not part of a stored configuration
+    EXPECT_STREQ(s.password, "kept");
+    EXPECT_EQ(keyNameRejected, 0);
+    EXPECT_EQ(scmAccessDenied, 0);
+}
+
+TEST_F(ServiceOperations, LoadConfigOfAMissingNameIsQuiet)
+{
+    ServiceSettings s = LoadSettings(UniqueServiceName("Missing"));
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, LoadConfig), 0);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    EXPECT_EQ(keyNameRejected, 0);
+    EXPECT_EQ(scmAccessDenied, 0);
+    EXPECT_EQ(s.serviceType, 0xFFFFFFFF);
+}
+
+TEST_F(ServiceOperations, LoadConfigOfAnInvalidNameIsReportedAndFlagged)
+{
+    ServiceSettings s = LoadSettings("a/b");
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, LoadConfig), 0);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
+    EXPECT_EQ(boxes[0].text, FailureText(ERROR_INVALID_NAME));
+    EXPECT_EQ(keyNameRejected, 1);
+    EXPECT_EQ(scmAccessDenied, 0);
+}
+
+TEST_F(ServiceOperations, StartStopAndStatusFollowTheService)
+{
+    const std::string name = UniqueServiceName("Lifecycle");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    ServiceSettings s = LoadSettings(name);
+
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, QueryStatus), 0);
+    EXPECT_EQ(RunByName(s, Stop), 1);  // stopped already: nothing sent, nothing shown
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+
+    StartAndWait(name, SERVICE_RUNNING);
+    EXPECT_NE(RunAndCapture("sc query " + name).find("RUNNING"), std::string::npos);
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, QueryStatus), 1);
+    EXPECT_EQ(RunByName(s, Start), 1);  // running already: a second start would fail with 1056
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, Stop), 1);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    EXPECT_EQ(WaitForServiceState(name, SERVICE_STOPPED, 5000), DWORD(SERVICE_STOPPED));
+    EXPECT_EQ(RunByName(s, QueryStatus), 0);
+}
+
+TEST_F(ServiceOperations, PausedAndStartPendingCountAsNotStopped)
+{
+    const std::string paused = UniqueServiceName("Paused");
+    const std::string pending = UniqueServiceName("Pending");
+    ServiceCleanup cleanPaused(paused), cleanPending(pending);
+    InstallTestService(paused, "paused");
+    InstallTestService(pending, "pending");
+    StartAndWait(paused, SERVICE_PAUSED);
+    StartAndWait(pending, SERVICE_START_PENDING);
+
+    WatchMessageBoxes();
+    ServiceSettings s = LoadSettings(paused);
+    EXPECT_EQ(RunByName(s, QueryStatus), 1);
+    s = LoadSettings(pending);
+    EXPECT_EQ(RunByName(s, QueryStatus), 1);
+    EXPECT_EQ(RunByName(s, Start), 1);  // start pending: nothing to do
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+}
+
+TEST_F(ServiceOperations, AFailedStartIsReportedWithItsOwnTitle)
+{
+    const std::string name = UniqueServiceName("ExitsAtOnce");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "exit");
+    ServiceSettings s = LoadSettings(name);
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, Start), 0);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error Installing Service");
+    EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_REQUEST_TIMEOUT));
+}
+
+TEST_F(ServiceOperations, ARefusedStopLeavesTheServiceInstalled)
+{
+    const std::string name = UniqueServiceName("NoStop");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "nostop");
+    StartAndWait(name, SERVICE_RUNNING);
+
+    ServiceSettings s = LoadSettings(name);
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, Stop), 0);
+    EXPECT_EQ(RunByName(s, Remove), 0);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    for (const RecordedBox &box : boxes) {
+        EXPECT_EQ(box.caption, "Error Stopping Service");
+        EXPECT_EQ(box.text, FailureText(ERROR_INVALID_SERVICE_CONTROL));
+    }
+    EXPECT_TRUE(ServiceExists(name));
+    EXPECT_EQ(RunByName(s, QueryStatus), 1);  // not marked for deletion: still answers
+}
+
+TEST_F(ServiceOperations, RemoveWaitsASecondThenDeletes)
+{
+    const std::string stopped = UniqueServiceName("RemoveStopped");
+    const std::string running = UniqueServiceName("RemoveRunning");
+    ServiceCleanup cleanStopped(stopped), cleanRunning(running);
+    InstallTestService(stopped, "run");
+    InstallTestService(running, "run");
+    StartAndWait(running, SERVICE_RUNNING);
+
+    for (const std::string &name : {stopped, running}) {
+        ServiceSettings s = LoadSettings(name);
+        WatchMessageBoxes();
+        const DWORD began = GetTickCount();
+        EXPECT_EQ(RunByName(s, Remove), 1) << name;
+        const DWORD took = GetTickCount() - began;
+        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        EXPECT_GE(took, 990u) << name;  // the pause is part of the operation, not a target
+    }
+    for (int i = 0; i < 100 && (ServiceExists(stopped) || ServiceExists(running)); i++)
+        Sleep(20);
+    EXPECT_FALSE(ServiceExists(stopped));
+    EXPECT_FALSE(ServiceExists(running));
+}
+
+TEST_F(ServiceOperations, OperationsOnAMissingServiceAreReported)
+{
+    ServiceSettings s = LoadSettings(UniqueServiceName("Nowhere"));
+    for (unsigned operation : {Remove, QueryStatus, Start, Stop}) {
+        WatchMessageBoxes();
+        EXPECT_EQ(RunByName(s, operation), 0) << operation;
+        const auto boxes = StopWatchingMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u) << operation;
+        EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
+        EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_DOES_NOT_EXIST));
+    }
+    // Only the low byte names the operation.
+    WatchMessageBoxes();
+    EXPECT_EQ(RunByName(s, 0x100 | LoadConfig), 0);
+    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+}
+
+TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
+{
+    const std::string name = UniqueServiceName("LongDescription");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+
+    // 4,196 characters and then a non-zero byte, so nothing adds a terminator.
+    std::string full(LongFieldSize, 'x');
+    full += 'y';
+    for (DWORD type : {DWORD(REG_SZ), DWORD(REG_BINARY)}) {
+        SetDescriptionValue(name, type, full.data(), LongFieldSize);
+        ServiceSettings s = LoadSettings(name);
+        memset(s.description, '#', sizeof(s.description));
+        ASSERT_EQ(RunAll(s, LoadConfig), 1);
+        EXPECT_EQ(strnlen(s.description, sizeof(s.description)), LongFieldSize - 1) << type;
+        EXPECT_EQ(s.description[0], 'x');
+    }
+
+    // Larger than the field: the field keeps what it held.
+    std::string larger(LongFieldSize + 100, 'z');
+    SetDescriptionValue(name, REG_SZ, larger.c_str(), DWORD(larger.size() + 1));
+    ServiceSettings s = LoadSettings(name);
+    strcpy(s.description, "kept");
+    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    EXPECT_STREQ(s.description, "kept");
+
+    // Short data of another type still ends terminated.
+    const DWORD number = 0x00434241;  // "ABC" and a zero byte, little-endian
+    SetDescriptionValue(name, REG_DWORD, &number, sizeof(number));
+    s = LoadSettings(name);
+    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    EXPECT_STREQ(s.description, "ABC");
+}
+
+// What Wine cannot produce goes through the SCM seam.
+
+static SC_HANDLE WINAPI RefuseOpen(SC_HANDLE, LPCSTR, DWORD)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+TEST_F(ServiceOperations, RefusedAccessIsReportedAndFlagged)
+{
+    const std::string name = UniqueServiceName("Refused");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    scmCalls.openService = RefuseOpen;
+    ServiceSettings s = LoadSettings(name);
+    WatchMessageBoxes();
+    EXPECT_EQ(RunAll(s, LoadConfig), 0);
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
+    EXPECT_EQ(boxes[0].text, FailureText(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(scmAccessDenied, 1);
+    EXPECT_EQ(keyNameRejected, 0);
+}
+
+// The real configuration, with a dependency list added behind its strings.
+static const char AddedDependencies[] = "alpha\0+beta\0";
+static BOOL WINAPI QueryWithDependencies(SC_HANDLE service, QUERY_SERVICE_CONFIGA *config, DWORD size,
+                                         DWORD *needed)
+{
+    const DWORD extra = sizeof(AddedDependencies);
+    if (size < extra || !QueryServiceConfigA(service, config, size - extra, needed)) {
+        if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
+            *needed += extra;
+        return FALSE;
+    }
+    char *list = reinterpret_cast<char *>(config) + size - extra;
+    memcpy(list, AddedDependencies, extra);
+    config->lpDependencies = list;
+    return TRUE;
+}
+
+TEST_F(ServiceOperations, LoadedDependenciesBecomeText)
+{
+    const std::string name = UniqueServiceName("Depends");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    scmCalls.queryServiceConfig = QueryWithDependencies;
+    ServiceSettings s = LoadSettings(name);
+    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    EXPECT_STREQ(s.dependencies, "alpha/+beta");
+    EXPECT_EQ(std::string(s.binaryPath), TestServiceCommand(name, "run"));
+}
+
+static int queryCalls;
+static BOOL WINAPI FailFirstQuery(SC_HANDLE, QUERY_SERVICE_CONFIGA *, DWORD, DWORD *)
+{
+    queryCalls++;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+}
+static BOOL WINAPI FailSecondQuery(SC_HANDLE service, QUERY_SERVICE_CONFIGA *config, DWORD size, DWORD *needed)
+{
+    if (++queryCalls == 1)
+        return QueryServiceConfigA(service, config, size, needed);
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+}
+
+TEST_F(ServiceOperations, AFailingConfigurationQueryLoadsNothingQuietly)
+{
+    const std::string name = UniqueServiceName("NoConfig");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    for (auto query : {FailFirstQuery, FailSecondQuery}) {
+        queryCalls = 0;
+        scmCalls.queryServiceConfig = query;
+        ServiceSettings s = LoadSettings(name);
+        WatchMessageBoxes();
+        EXPECT_EQ(RunAll(s, LoadConfig), 1);  // the service could be opened
+        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        EXPECT_STREQ(s.binaryPath, "");
+        EXPECT_STREQ(s.description, "");
+        EXPECT_EQ(s.serviceType, 0xFFFFFFFF);
+    }
+    EXPECT_EQ(queryCalls, 2);  // the second query was made, and failed
+}
+
+TEST(ErrorReport, ShowsCodeAndSystemTextAndKeepsTheCode)
+{
+    for (DWORD code : {DWORD(ERROR_SERVICE_EXISTS), DWORD(ERROR_ACCESS_DENIED), DWORD(0x20001234), DWORD(0xE0000001)}) {
+        WatchMessageBoxes();
+        SetLastError(code);
+        ReportSystemError("Caption of the failure");
+        EXPECT_EQ(GetLastError(), code);
+        const auto boxes = StopWatchingMessageBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "Caption of the failure");
+        char number[12];
+        FormatSignedDecimal(LONG(code), number);
+        EXPECT_EQ(boxes[0].text, "Error " + std::string(number) + ": " + SystemText(code));
+    }
+    // A code the system has no text for leaves the text empty.
+    EXPECT_EQ(SystemText(0x20001234), "");
+}
+
+TEST(ErrorReport, DecimalTextOfSignedValues)
+{
+    char text[12];
+    const struct {
+        LONG value;
+        const char *text;
+    } cases[] = {{0, "0"}, {5, "5"}, {1060, "1060"}, {-1, "-1"}, {LONG(0x80000000), "-2147483648"},
+                 {0x7FFFFFFF, "2147483647"}, {LONG(0xE0000001), "-536870911"}};
+    for (const auto &c : cases) {
+        memset(text, '#', sizeof(text));
+        FormatSignedDecimal(c.value, text);
+        EXPECT_STREQ(text, c.text);
+    }
+}
