@@ -1,0 +1,16 @@
+// Colour arithmetic of the skinned buttons. Colours are 0x00BBGGRR with a
+// zero top byte; amounts run from 0 (unchanged) to 255 (white or black).
+#pragma once
+
+#include <windows.h>
+
+// a / b rounded to the nearest integer, halves to even.
+int RoundDiv(int a, int b);
+
+COLORREF LightenColor(int amount, COLORREF colour);
+COLORREF DarkenColor(int amount, COLORREF colour);
+COLORREF MixColors86(COLORREF a, COLORREF b);  // 86 % of a, 14 % of b
+COLORREF MixColors70(COLORREF a, COLORREF b);  // 70 % of a, 30 % of b
+COLORREF AccentColor();
+int ColorLuminance(COLORREF colour);
+int ScreenColorDepth();

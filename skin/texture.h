@@ -1,0 +1,23 @@
+// The background texture: a fine grain of random dots around the button-face
+// colour, generated once and painted with pattern brushes.
+#pragma once
+
+#include <windows.h>
+
+// Pattern selector: the low byte names the pattern, the second byte may ask
+// for 8-bit DIB sections (pixels are then the ramp indices) instead of
+// bitmaps in the screen's format.
+constexpr DWORD TexturePatternNoise = 2;
+constexpr DWORD TextureAsDibSections = 0x100;
+
+// Builds the base texture, and a lighter one when highlightPercent is not 0
+// (else null), as large as rect. Returns 0, or the failing step's error code
+// with both outputs untouched.
+DWORD GenerateTexture(DWORD pattern, const RECT *rect, LONG amplitude, BYTE highlightPercent, BYTE tintPercent,
+                      COLORREF tintColour, HBITMAP *baseBitmap, HBITMAP *highlightBitmap);
+
+// The generator's pseudo-random numbers, 0 to 32767.
+int NextRandom();
+
+// The tile that every window of the program paints its background with.
+extern HBITMAP textureBitmap;

@@ -1,0 +1,96 @@
+#include "tests/support/gdi_objects.h"
+
+#include <winternl.h>
+
+#include <vector>
+
+// The handle table's layout, as Windows and Wine share it on x64.
+constexpr size_t PebGdiHandleTableOffset = 0xF8;
+constexpr int GdiHandleTableEntries = 16384;
+constexpr size_t GdiHandleEntrySize = 24;
+constexpr size_t GdiHandleEntryTypeOffset = 14;
+
+int CountGdiObjects()
+{
+    PROCESS_BASIC_INFORMATION process = {};
+    NtQueryInformationProcess(GetCurrentProcess(), ProcessBasicInformation, &process, sizeof(process), nullptr);
+    const BYTE *peb = reinterpret_cast<const BYTE *>(process.PebBaseAddress);
+    const BYTE *table = *reinterpret_cast<const BYTE *const *>(peb + PebGdiHandleTableOffset);
+    if (!table)
+        return -1;
+    int live = 0;
+    for (int i = 0; i < GdiHandleTableEntries; i++)
+        if (table[i * GdiHandleEntrySize + GdiHandleEntryTypeOffset])
+            live++;
+    return live;
+}
+
+Canvas CreateCanvas(int width, int height, COLORREF fill)
+{
+    Canvas canvas = {};
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    canvas.bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    canvas.bits = static_cast<DWORD *>(bits);
+    canvas.dc = CreateCompatibleDC(nullptr);
+    canvas.oldBitmap = SelectObject(canvas.dc, canvas.bitmap);
+    canvas.width = width;
+    canvas.height = height;
+    HBRUSH brush = CreateSolidBrush(fill);
+    RECT all = {0, 0, width, height};
+    FillRect(canvas.dc, &all, brush);
+    DeleteObject(brush);
+    return canvas;
+}
+
+void DestroyCanvas(Canvas &canvas)
+{
+    SelectObject(canvas.dc, canvas.oldBitmap);
+    DeleteDC(canvas.dc);
+    DeleteObject(canvas.bitmap);
+    canvas = {};
+}
+
+COLORREF CanvasPixel(const Canvas &canvas, int x, int y)
+{
+    GdiFlush();
+    const DWORD bgra = canvas.bits[y * canvas.width + x];
+    return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
+}
+
+int CountPixels(const Canvas &canvas, COLORREF colour)
+{
+    int count = 0;
+    for (int y = 0; y < canvas.height; y++)
+        for (int x = 0; x < canvas.width; x++)
+            count += CanvasPixel(canvas, x, y) == colour;
+    return count;
+}
+
+HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha)
+{
+    constexpr int Size = 32;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), Size, -Size, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void *bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::vector<BYTE> maskBits(Size * 4, 0);  // 1 bit a pixel, rows of 4 bytes
+    for (int y = 0; y < Size; y++)
+        for (int x = 0; x < Size; x++) {
+            const COLORREF c = pixels(x, y);
+            DWORD &pixel = static_cast<DWORD *>(bits)[y * Size + x];
+            if (c == NoPixel) {
+                pixel = 0;
+                maskBits[y * 4 + x / 8] |= BYTE(0x80 >> (x % 8));
+            } else {
+                pixel = (withAlpha ? 0xFF000000 : 0) | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+            }
+        }
+    HBITMAP mask = CreateBitmap(Size, Size, 1, 1, maskBits.data());
+    ICONINFO icon = {TRUE, 0, 0, mask, colour};
+    HICON result = CreateIconIndirect(&icon);
+    DeleteObject(mask);
+    DeleteObject(colour);
+    return result;
+}
