@@ -1,0 +1,368 @@
+// The skinned-button painter, checked by the pixels it leaves in a DIB
+// section: faces of every state, icon and caption, arrow strip, focus frame,
+// and the GDI object balance over many paints.
+#include "skin/color.h"
+#include "skin/paint.h"
+#include "skin/record.h"
+#include "skin/screen_calls.h"
+#include "tests/support/gdi_objects.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+constexpr int Width = 100;
+constexpr int Height = 40;
+constexpr COLORREF Background = RGB(1, 2, 3);
+constexpr COLORREF IconColour = RGB(0, 160, 0);
+
+static COLORREF GreenSquare(int x, int y)
+{
+    return (x >= 8 && x < 24 && y >= 8 && y < 24) ? IconColour : NoPixel;
+}
+static COLORREF SolidSquare(int, int) { return IconColour; }
+
+struct GradientColours {
+    COLORREF top, bottom, outer, inner;
+};
+
+// The gradient table, from the system colours of the moment.
+static GradientColours GradientFor(int state)
+{
+    const COLORREF a = AccentColor(), f = GetSysColor(COLOR_BTNFACE);
+    GradientColours g;
+    switch (state) {
+    case PaintPressed:
+        g.top = LightenColor(164, a);
+        g.bottom = DarkenColor(16, a);
+        g.outer = DarkenColor(70, MixColors86(g.bottom, g.top));
+        g.inner = LightenColor(118, g.outer);
+        break;
+    case PaintHot:
+        g.top = DarkenColor(24, a);
+        g.bottom = LightenColor(200, a);
+        g.outer = DarkenColor(64, MixColors86(g.top, g.bottom));
+        g.inner = LightenColor(128, MixColors86(g.top, g.bottom));
+        break;
+    default:
+        g.top = DarkenColor(16, f);
+        g.bottom = LightenColor(128, f);
+        g.outer = DarkenColor(64, MixColors86(g.top, g.bottom));
+        g.inner = LightenColor(96, g.outer);
+        break;
+    }
+    return g;
+}
+
+static int Channel(COLORREF c, int shift) { return int((c >> shift) & 0xFF); }
+
+static void ExpectNear(COLORREF actual, COLORREF expected, const char *where)
+{
+    for (int shift : {0, 8, 16})
+        EXPECT_LE(abs(Channel(actual, shift) - Channel(expected, shift)), 1)
+            << where << ": " << std::hex << actual << " against " << expected;
+}
+
+static COLORREF Between(COLORREF from, COLORREF to, int row, int rows)
+{
+    auto channel = [&](int shift) { return Channel(from, shift) + (Channel(to, shift) - Channel(from, shift)) * row / rows; };
+    return RGB(channel(0), channel(8), channel(16));
+}
+
+class SkinPainting : public testing::Test {
+protected:
+    HWND parent = nullptr;
+    HWND button = nullptr;
+    HICON icon = nullptr;
+    SkinDescriptor skin = {};
+
+    void SetUp() override
+    {
+        parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        button = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, Width, Height, parent,
+                                 HMENU(1), nullptr, nullptr);
+        icon = MakeTestIcon(GreenSquare);
+        SetStandardDescriptor(&skin);
+        hotControl = nullptr;
+        menuOwner = nullptr;
+    }
+    void TearDown() override
+    {
+        DestroyWindow(parent);
+        DestroyIcon(icon);
+        hotControl = nullptr;
+        screenCalls.getDeviceCaps = GetDeviceCaps;
+    }
+
+    // Skins the button with skin and caption, paints it in itemState into a
+    // fresh canvas, which the caller destroys.
+    Canvas Paint(UINT itemState, const char *caption = "", DWORD checkState = 0)
+    {
+        SetWindowTextA(button, caption);
+        AttachSkin(button, &skin);
+        SkinRecord(button)->checkState = checkState;
+        Canvas canvas = CreateCanvas(Width, Height, Background);
+        DRAWITEMSTRUCT item = {};
+        item.CtlType = ODT_BUTTON;
+        item.CtlID = 1;
+        item.itemAction = ODA_DRAWENTIRE;
+        item.itemState = itemState;
+        item.hwndItem = button;
+        item.hDC = canvas.dc;
+        item.rcItem = {0, 0, Width, Height};
+        PaintSkinnedButton(&item, SkinRecord(button));
+        return canvas;
+    }
+
+    static void ExpectGradientFace(const Canvas &canvas, int state)
+    {
+        const GradientColours g = GradientFor(state);
+        const COLORREF white = RGB(255, 255, 255);
+        EXPECT_EQ(CanvasPixel(canvas, 50, 0), g.outer);
+        EXPECT_EQ(CanvasPixel(canvas, 50, 1), white);
+        EXPECT_EQ(CanvasPixel(canvas, 50, 2), g.inner);
+        EXPECT_EQ(CanvasPixel(canvas, 50, Height - 1), g.outer);
+        EXPECT_EQ(CanvasPixel(canvas, 50, Height - 2), white);
+        EXPECT_EQ(CanvasPixel(canvas, 50, Height - 3), g.inner);
+        EXPECT_EQ(CanvasPixel(canvas, 0, 20), g.outer);
+        EXPECT_EQ(CanvasPixel(canvas, Width - 3, 20), g.inner);
+        ExpectNear(CanvasPixel(canvas, Width - 4, 3), Between(g.top, g.bottom, 3, Height), "top row");
+        ExpectNear(CanvasPixel(canvas, Width - 4, Height - 4), Between(g.top, g.bottom, Height - 4, Height),
+                   "bottom row");
+    }
+};
+
+TEST_F(SkinPainting, GradientFacesOfEveryState)
+{
+    struct {
+        const char *name;
+        UINT itemState;
+        DWORD checkState;
+        bool hot;
+        int face;
+    } states[] = {
+        {"normal", 0, 0, false, PaintNormal},
+        {"hot", 0, 0, true, PaintHot},
+        {"pressed", ODS_SELECTED, 0, false, PaintPressed},
+        {"checked", 0, 1, false, PaintPressed},
+        {"checked and hot", 0, 1, true, PaintPressed},
+        {"disabled", ODS_DISABLED, 0, false, PaintNormal},
+    };
+    for (const auto &s : states) {
+        SCOPED_TRACE(s.name);
+        hotControl = s.hot ? button : nullptr;
+        Canvas canvas = Paint(s.itemState, "", s.checkState);
+        ExpectGradientFace(canvas, s.face);
+        DestroyCanvas(canvas);
+    }
+    // Hot and normal faces are darker at the top, the pressed face lighter.
+    const GradientColours normal = GradientFor(PaintNormal), pressed = GradientFor(PaintPressed);
+    EXPECT_LT(ColorLuminance(normal.top), ColorLuminance(normal.bottom));
+    EXPECT_GT(ColorLuminance(pressed.top), ColorLuminance(pressed.bottom));
+}
+
+static int CountInArea(const Canvas &canvas, COLORREF colour, int left, int right)
+{
+    int count = 0;
+    for (int y = 0; y < canvas.height; y++)
+        for (int x = left; x < right; x++)
+            count += CanvasPixel(canvas, x, y) == colour;
+    return count;
+}
+
+TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
+{
+    skin.normalIcon = icon;
+    const COLORREF lightened = LightenColor(64, IconColour);
+    struct {
+        const char *name;
+        UINT itemState;
+        bool hot;
+        COLORREF caption;
+    } states[] = {
+        {"normal", 0, false, RGB(0, 0, 0x40)},
+        {"hot", 0, true, RGB(0x80, 0, 0x60)},
+        {"pressed", ODS_SELECTED, false, RGB(0x80, 0, 0x60)},
+    };
+    for (const auto &s : states) {
+        SCOPED_TRACE(s.name);
+        hotControl = s.hot ? button : nullptr;
+        Canvas canvas = Paint(s.itemState, "Go");
+        // The icon keeps the left third: centred in (0, 0, 33, 40), so at (0, 4).
+        EXPECT_EQ(CanvasPixel(canvas, 8, 12), lightened);
+        EXPECT_EQ(CanvasPixel(canvas, 23, 27), lightened);
+        EXPECT_EQ(CountPixels(canvas, lightened), 16 * 16);
+        EXPECT_EQ(CountPixels(canvas, IconColour), 0);  // never drawn unlightened
+        // The caption lies right of the icon, in its own colour only.
+        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width), 5);
+        EXPECT_EQ(CountInArea(canvas, s.caption, 0, 25), 0);
+        DestroyCanvas(canvas);
+    }
+}
+
+TEST_F(SkinPainting, DisabledButtonsGreyIconAndCaption)
+{
+    skin.normalIcon = icon;
+    Canvas canvas = Paint(ODS_DISABLED, "Go");
+    const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+    ExpectGradientFace(canvas, PaintNormal);
+    EXPECT_EQ(CanvasPixel(canvas, 8, 12), grey);  // the icon as a flat silhouette
+    EXPECT_EQ(CountInArea(canvas, grey, 0, 33), 16 * 16);
+    EXPECT_GT(CountInArea(canvas, grey, 33, Width), 5);  // and the caption
+    EXPECT_EQ(CountPixels(canvas, RGB(0, 0, 0x40)), 0);
+    DestroyCanvas(canvas);
+}
+
+TEST_F(SkinPainting, FlatFaceFillAndFrame)
+{
+    skin.flags = CTRL_FLAT_FACE;
+    Canvas canvas = Paint(0);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), selection = GetSysColor(COLOR_HIGHLIGHT);
+    const COLORREF fill = ColorLuminance(face) > 215 ? MixColors86(face, selection)
+                                                     : LightenColor(255 - ColorLuminance(face), face);
+    EXPECT_EQ(CanvasPixel(canvas, 50, 0), DarkenColor(64, MixColors86(face, selection)));
+    EXPECT_EQ(CanvasPixel(canvas, 50, 20), fill);
+    DestroyCanvas(canvas);
+
+    // Both tinted looks: the flat face, and no background prepared under it.
+    skin.flags = CTRL_FLAT_FACE | CTRL_GRADIENT_FACE;
+    canvas = Paint(0);
+    EXPECT_EQ(CanvasPixel(canvas, 50, 20), fill);
+    DestroyCanvas(canvas);
+}
+
+TEST_F(SkinPainting, ClassicBorderedFaceRaisesAndSinks)
+{
+    skin.flags = CTRL_BORDER;
+    skin.normalIcon = MakeTestIcon(SolidSquare);
+    Canvas raised = Paint(0);
+    EXPECT_EQ(CanvasPixel(raised, 50, 0), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(CanvasPixel(raised, 50, Height - 1), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(CanvasPixel(raised, 20, 20), GetSysColor(COLOR_BTNFACE));
+    // Inset by the border, the icon is centred in (2, 2, 98, 38): at (34, 4).
+    EXPECT_EQ(CanvasPixel(raised, 34, 4), IconColour);
+    EXPECT_NE(CanvasPixel(raised, 33, 4), IconColour);
+
+    Canvas sunken = Paint(ODS_SELECTED);
+    EXPECT_EQ(CanvasPixel(sunken, 50, 0), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(CanvasPixel(sunken, 50, Height - 1), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(CanvasPixel(sunken, 35, 5), IconColour);  // moved one pixel right and down
+    EXPECT_NE(CanvasPixel(sunken, 34, 4), IconColour);
+    DestroyCanvas(sunken);
+    DestroyCanvas(raised);
+
+    // With the hot border the edge shows only while hot.
+    skin.flags = CTRL_BORDER | CTRL_HOT_BORDER;
+    Canvas cold = Paint(0);
+    EXPECT_EQ(CanvasPixel(cold, 50, 0), GetSysColor(COLOR_BTNFACE));
+    hotControl = button;
+    Canvas hot = Paint(0);
+    EXPECT_EQ(CanvasPixel(hot, 50, 0), GetSysColor(COLOR_3DLIGHT));
+    DestroyCanvas(hot);
+    DestroyCanvas(cold);
+    DestroyIcon(skin.normalIcon);
+}
+
+TEST_F(SkinPainting, DropMenuKeepsIconAndCaptionOutOfTheStrip)
+{
+    HMENU menu = CreatePopupMenu();
+    skin.dropMenu = menu;
+    skin.flags |= CTRL_MENU_BELOW;
+    skin.normalIcon = icon;
+    Canvas full = Paint(0, "A long caption that wraps");
+    skin.normalIcon = nullptr;
+    Canvas bare = Paint(0, "");
+    for (int y = 0; y < Height; y++)
+        for (int x = Width - ArrowStripWidth; x < Width; x++)
+            ASSERT_EQ(CanvasPixel(full, x, y), CanvasPixel(bare, x, y)) << x << "," << y;
+    // The strip shows its separator and its arrow.
+    EXPECT_EQ(CanvasPixel(bare, Width - ArrowStripWidth, 20), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(CanvasPixel(bare, Width - ArrowStripWidth + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_GT(CountInArea(bare, RGB(0, 0, 0x40), Width - ArrowStripWidth + 2, Width), 3);
+    DestroyCanvas(bare);
+    DestroyCanvas(full);
+
+    // While its menu is open the strip is sunken instead.
+    menuOwner = button;
+    Canvas open = Paint(0);
+    EXPECT_NE(CanvasPixel(open, Width - ArrowStripWidth + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(CanvasPixel(open, Width - ArrowStripWidth + 5, 3), GetSysColor(COLOR_BTNSHADOW));
+    DestroyCanvas(open);
+    menuOwner = nullptr;
+    DestroyMenu(menu);
+}
+
+TEST_F(SkinPainting, FocusFrameIsDottedRoundTheCorners)
+{
+    skin.flags = CTRL_FOCUS_RECT;
+    Canvas canvas = Paint(ODS_FOCUS);
+    const COLORREF dot = LightenColor(32, MixColors86(GetSysColor(COLOR_GRAYTEXT), GetSysColor(COLOR_BTNTEXT)));
+    // Inset by 1: (1, 1, 99, 39).
+    EXPECT_EQ(CanvasPixel(canvas, 2, 1), dot);
+    EXPECT_NE(CanvasPixel(canvas, 3, 1), dot);
+    EXPECT_EQ(CanvasPixel(canvas, 1, 2), dot);
+    EXPECT_NE(CanvasPixel(canvas, 1, 1), dot);
+    EXPECT_EQ(CanvasPixel(canvas, Width - 1, 2), dot);  // the right edge, one past the last top dot
+    EXPECT_EQ(CountInArea(canvas, dot, 0, Width), 49 + 19 + 19 + 49);
+    DestroyCanvas(canvas);
+
+    Canvas unfocused = Paint(0);
+    EXPECT_EQ(CountPixels(unfocused, dot), 0);
+    DestroyCanvas(unfocused);
+}
+
+static int WINAPI EightBitScreen(HDC dc, int index)
+{
+    return index == BITSPIXEL ? 8 : GetDeviceCaps(dc, index);
+}
+
+TEST_F(SkinPainting, EightBitScreensGetTheBasicFaces)
+{
+    screenCalls.getDeviceCaps = EightBitScreen;
+    const struct {
+        UINT itemState;
+        bool hot;
+        int fill, frame;
+    } states[] = {
+        {0, false, COLOR_BTNFACE, COLOR_BTNSHADOW},
+        {0, true, COLOR_3DLIGHT, COLOR_BTNSHADOW},
+        {ODS_SELECTED, false, COLOR_WINDOW, COLOR_BTNTEXT},
+    };
+    for (DWORD look : {CTRL_GRADIENT_FACE, CTRL_FLAT_FACE})
+        for (const auto &s : states) {
+            skin.flags = look;
+            hotControl = s.hot ? button : nullptr;
+            Canvas canvas = Paint(s.itemState);
+            EXPECT_EQ(CanvasPixel(canvas, 50, 0), GetSysColor(s.frame)) << look;
+            EXPECT_EQ(CanvasPixel(canvas, 50, 20), GetSysColor(s.fill)) << look;
+            DestroyCanvas(canvas);
+        }
+}
+
+TEST_F(SkinPainting, ManyPaintsLeaveNoGdiObjectsBehind)
+{
+    skin.normalIcon = icon;
+    Canvas warm = Paint(0, "&Install");  // the first paint may create lasting objects
+    DestroyCanvas(warm);
+    Canvas canvas = CreateCanvas(Width, Height, Background);
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.hwndItem = button;
+    item.hDC = canvas.dc;
+    item.rcItem = {0, 0, Width, Height};
+    const int before = CountGdiObjects();
+    const struct {
+        UINT itemState;
+        bool hot;
+        DWORD checked;
+    } states[] = {{0, false, 0}, {0, true, 0}, {ODS_SELECTED, false, 0}, {0, false, 1}, {ODS_DISABLED, false, 0}};
+    for (const auto &s : states) {
+        item.itemState = s.itemState;
+        hotControl = s.hot ? button : nullptr;
+        SkinRecord(button)->checkState = s.checked;
+        for (int i = 0; i < 10000; i++)
+            PaintSkinnedButton(&item, SkinRecord(button));
+        EXPECT_EQ(CountGdiObjects(), before) << s.itemState << " " << s.hot << " " << s.checked;
+    }
+    DestroyCanvas(canvas);
+}
