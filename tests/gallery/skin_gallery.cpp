@@ -1,0 +1,128 @@
+// Renders every state of the program's skinned buttons, and the background
+// texture they stand on, into one picture for a person to look at.
+//   skin_gallery OUTPUT.bmp
+#include "resources/resource_ids.h"
+#include "skin/paint.h"
+#include "skin/record.h"
+#include "skin/texture.h"
+#include "tests/support/bitmap_file.h"
+
+#include <stdio.h>
+
+constexpr int ButtonWidth = 87;  // 58 x 16 dialog units of 8-point MS Sans Serif
+constexpr int ButtonHeight = 26;
+constexpr int LabelWidth = 70;
+constexpr int Gap = 10;
+
+struct Column {
+    const char *caption;
+    int icon;
+    int width;
+};
+static const Column columns[] = {
+    {"&About...", IDI_ABOUT, ButtonWidth}, {"&Install", IDI_INSTALL, ButtonWidth},
+    {"&Remove", IDI_REMOVE, ButtonWidth},  {"&Start", IDI_START, ButtonWidth},
+    {"&Stop", IDI_STOP, ButtonWidth},      {"&Close", IDI_CLOSE, ButtonWidth},
+    {"...", 0, 18},
+};
+struct Row {
+    const char *name;
+    UINT itemState;
+    bool hot;
+    DWORD checked;
+};
+static const Row rows[] = {
+    {"normal", 0, false, 0},          {"hot", 0, true, 0},           {"pressed", ODS_SELECTED, false, 0},
+    {"checked", 0, false, 1},         {"disabled", ODS_DISABLED, false, 0},
+};
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: skin_gallery OUTPUT.bmp\n");
+        return 2;
+    }
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module, nullptr);
+
+    int sheetWidth = LabelWidth + Gap;
+    for (const Column &c : columns)
+        sheetWidth += c.width + Gap;
+    const int rowCount = sizeof(rows) / sizeof(rows[0]);
+    const int sheetHeight = Gap + rowCount * (ButtonHeight + Gap) + 64 + Gap;
+
+    HDC screen = GetDC(nullptr);
+    HDC sheet = CreateCompatibleDC(screen);
+    HBITMAP sheetBits = CreateCompatibleBitmap(screen, sheetWidth, sheetHeight);
+    HGDIOBJ oldSheet = SelectObject(sheet, sheetBits);
+
+    // The texture as the main window makes it: a tile the size of a button.
+    const RECT tile = {0, 0, ButtonWidth, ButtonHeight};
+    HBITMAP lighter = nullptr;
+    GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &lighter);
+    HBRUSH texture = CreatePatternBrush(textureBitmap);
+    const RECT all = {0, 0, sheetWidth, sheetHeight};
+    FillRect(sheet, &all, texture);
+    DeleteObject(texture);
+
+    HGDIOBJ oldFont = SelectObject(sheet, font);
+    SetBkMode(sheet, TRANSPARENT);
+    SetTextColor(sheet, RGB(0, 0, 0x40));
+    SkinDescriptor skin;
+    for (int r = 0; r < rowCount; r++) {
+        const int y = Gap + r * (ButtonHeight + Gap);
+        RECT label = {Gap, y, LabelWidth, y + ButtonHeight};
+        DrawTextA(sheet, rows[r].name, -1, &label, DT_SINGLELINE | DT_VCENTER);
+        int x = LabelWidth + Gap;
+        for (const Column &c : columns) {
+            HWND button = CreateWindowExA(0, "BUTTON", c.caption, WS_CHILD, 0, 0, c.width, ButtonHeight, parent,
+                                          nullptr, module, nullptr);
+            SendMessageA(button, WM_SETFONT, WPARAM(font), FALSE);
+            SetStandardDescriptor(&skin);
+            skin.normalIcon = c.icon ? LoadIconA(module, MAKEINTRESOURCEA(c.icon)) : nullptr;
+            AttachSkin(button, &skin);
+            SkinRecord(button)->checkState = rows[r].checked;
+            hotControl = rows[r].hot ? button : nullptr;
+
+            HDC face = CreateCompatibleDC(screen);
+            HBITMAP faceBits = CreateCompatibleBitmap(screen, c.width, ButtonHeight);
+            HGDIOBJ oldFace = SelectObject(face, faceBits);
+            HGDIOBJ oldFaceFont = SelectObject(face, font);
+            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, rows[r].itemState, button, face,
+                                   {0, 0, c.width, ButtonHeight}, 0};
+            PaintSkinnedButton(&item, SkinRecord(button));
+            BitBlt(sheet, x, y, c.width, ButtonHeight, face, 0, 0, SRCCOPY);
+            SelectObject(face, oldFaceFont);
+            SelectObject(face, oldFace);
+            DeleteObject(faceBits);
+            DeleteDC(face);
+            DestroyWindow(button);
+            x += c.width + Gap;
+        }
+    }
+    hotControl = nullptr;
+
+    // The texture's tile at eight times its size, to show the grain.
+    const int textureTop = Gap + rowCount * (ButtonHeight + Gap);
+    RECT caption = {Gap, textureTop, LabelWidth, textureTop + 64};
+    DrawTextA(sheet, "texture x8", -1, &caption, DT_SINGLELINE | DT_VCENTER);
+    HDC tileDc = CreateCompatibleDC(screen);
+    HGDIOBJ oldTile = SelectObject(tileDc, textureBitmap);
+    StretchBlt(sheet, LabelWidth + Gap, textureTop, 8 * 40, 64, tileDc, 0, 0, 40, 8, SRCCOPY);
+    SelectObject(tileDc, oldTile);
+    DeleteDC(tileDc);
+
+    SelectObject(sheet, oldFont);
+    SelectObject(sheet, oldSheet);
+    const bool saved = SaveBitmapFile(sheetBits, argv[1]);
+    DeleteObject(sheetBits);
+    DeleteDC(sheet);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(textureBitmap);
+    DeleteObject(lighter);
+    DestroyWindow(parent);
+    DeleteObject(font);
+    printf(saved ? "gallery written to %s\n" : "could not write %s\n", argv[1]);
+    return saved ? 0 : 1;
+}
