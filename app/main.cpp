@@ -1,7 +1,9 @@
-// The process entry.
-#include <windows.h>
+// The process entry: start-up, the main window, the end of the process.
+#include "app/main_window.h"
+#include "app/startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    ExitProcess(0);
+    StartProgram();
+    ExitProcess(UINT(RunMainWindow()));
 }

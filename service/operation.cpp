@@ -39,6 +39,23 @@ static void CopyList(char *field, const char *list, DWORD size)
     field[i + 1] = '\0';
 }
 
+// A path with a blank that names an existing file as a whole is quoted:
+// unquoted, the SCM would try "C:\Program.exe" for "C:\Program Files\x.exe"
+// first, a program anybody who can write to C:\ could plant. Paths that are
+// quoted already, name no file (they carry arguments) or have no blank pass
+// unchanged.
+static const char *QuotedBinaryPath(const char *path, char *quoted)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    if (!strchr(path, ' ') || path[0] == '"' || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return path;
+    quoted[0] = '"';
+    strcpy(quoted + 1, path);
+    strcat(quoted, "\"");
+    return quoted;
+}
+
 static LONG OpenServiceKey(const char *keyName, HKEY *key)
 {
     char path[sizeof(ServicesKeyPath) + FieldSize];
@@ -185,9 +202,10 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
     }
 
     if (operation == Install) {
+        char quoted[FieldSize + 2];
         service = CreateServiceA(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
-                                 *errorControl, binaryPath, loadOrderGroup, nullptr, dependencies, account,
-                                 password);
+                                 *errorControl, QuotedBinaryPath(binaryPath, quoted), loadOrderGroup, nullptr,
+                                 dependencies, account, password);
         if (!service) {
             ReportSystemError("Error Creating the new service!");
             goto done;

@@ -93,9 +93,13 @@ static void RestoreClassCursor(HWND control)
     savedClassCursor = nullptr;
 }
 
-static void BecomeHot(HWND control, const CTRL_STRUCT *record)
+// A mouse move releases any capture; a release over a control that is not
+// hot keeps the control's own, or the press it ends would be cancelled
+// before the button could report its click.
+static void BecomeHot(HWND control, const CTRL_STRUCT *record, bool fromRelease)
 {
-    ReleaseCapture();
+    if (!fromRelease)
+        ReleaseCapture();
     if (record->skin.hoverCursor)
         savedClassCursor =
             reinterpret_cast<HCURSOR>(SetClassLongPtrA(control, GCLP_HCURSOR, LONG_PTR(record->skin.hoverCursor)));
@@ -187,7 +191,8 @@ static bool PressWithMenu(HWND control, const CTRL_STRUCT *record)
 static void ReleaseOverControl(HWND control, const CTRL_STRUCT *record)
 {
     if (hotControl != control) {
-        SendMessageA(control, WM_MOUSEMOVE, 0, 0);
+        if (!hotControl)
+            BecomeHot(control, record, true);
         return;
     }
     POINT cursor;
@@ -220,7 +225,7 @@ LRESULT CALLBACK SkinButtonProc(HWND control, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_MOUSEMOVE:
         if (record && !hotControl)
-            BecomeHot(control, record);
+            BecomeHot(control, record, false);
         break;
     case WM_MOUSELEAVE:
         if (record)

@@ -5,6 +5,7 @@
 #include <string.h>
 
 HBITMAP textureBitmap;
+static HBRUSH textureBrush;
 
 static DWORD randomState;
 constexpr DWORD RandomSeed = 214013;
@@ -152,4 +153,38 @@ done:
         GlobalFree(highlight);
     GlobalFree(block);
     return result;
+}
+
+void PaintTexture(HDC dc, HWND window)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    HBRUSH brush = CreatePatternBrush(textureBitmap);
+    HGDIOBJ old = SelectObject(dc, brush);
+    PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
+    SelectObject(dc, old);
+    DeleteObject(brush);
+}
+
+HBRUSH TextureBrush()
+{
+    if (!textureBrush && textureBitmap)
+        textureBrush = CreatePatternBrush(textureBitmap);
+    return textureBrush;
+}
+
+static void DeleteAndForget(HGDIOBJ object)
+{
+    if (object)
+        DeleteObject(object);
+}
+
+void DiscardTexture(HBITMAP *highlightBitmap)
+{
+    DeleteAndForget(textureBrush);
+    DeleteAndForget(textureBitmap);
+    DeleteAndForget(*highlightBitmap);
+    textureBrush = nullptr;
+    textureBitmap = nullptr;
+    *highlightBitmap = nullptr;
 }

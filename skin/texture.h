@@ -21,3 +21,12 @@ int NextRandom();
 
 // The tile that every window of the program paints its background with.
 extern HBITMAP textureBitmap;
+
+// Fills the window's client area in dc with the texture, from its top left.
+void PaintTexture(HDC dc, HWND window);
+// The brush the windows hand out for WM_CTLCOLORSTATIC: made once from the
+// texture and kept, so that none pile up.
+HBRUSH TextureBrush();
+// Deletes the texture, its kept brush and the lighter texture before a new
+// one is generated.
+void DiscardTexture(HBITMAP *highlightBitmap);

@@ -429,6 +429,34 @@ TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
     EXPECT_STREQ(s.description, "ABC");
 }
 
+TEST_F(ServiceOperations, AnUnquotedPathToAFileWithABlankIsQuoted)
+{
+    // The test service program, copied into a folder whose name has a blank.
+    char here[MAX_PATH];
+    GetModuleFileNameA(nullptr, here, sizeof(here));
+    *strrchr(here, '\\') = '\0';
+    const std::string folder = std::string(here) + "\\service folder";
+    const std::string program = folder + "\\tarnex_test_service.exe";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((std::string(here) + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
+
+    const std::string quoted = UniqueServiceName("Quoted");
+    const std::string withArguments = UniqueServiceName("WithArguments");
+    ServiceCleanup cleanQuoted(quoted), cleanArguments(withArguments);
+    ServiceSettings s = NewSettings(quoted);
+    strcpy(s.binaryPath, program.c_str());
+    ASSERT_EQ(RunAll(s, Install), 1);
+    EXPECT_NE(RegQuery(quoted).find("ImagePath    REG_SZ    \"" + program + "\""), std::string::npos);
+    EXPECT_STREQ(s.binaryPath, program.c_str());  // the record keeps what the form shows
+    StartAndWait(quoted, SERVICE_RUNNING);
+
+    // With arguments the path names no file as a whole: passed as written.
+    s = NewSettings(withArguments);
+    strcpy(s.binaryPath, (program + " run " + withArguments).c_str());
+    ASSERT_EQ(RunAll(s, Install), 1);
+    EXPECT_NE(RegQuery(withArguments).find("ImagePath    REG_SZ    " + program + " run"), std::string::npos);
+}
+
 // What Wine cannot produce goes through the SCM seam.
 
 static SC_HANDLE WINAPI RefuseOpen(SC_HANDLE, LPCSTR, DWORD)

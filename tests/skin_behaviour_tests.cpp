@@ -446,6 +446,21 @@ TEST_F(SkinBehaviour, ReleasingTheButtonAppliesTheClickRule)
     DestroyMenu(menu);
 }
 
+// The dialog manager clicks a button this way for its mnemonic (Alt+I for
+// "&Install"): a press and a release with no mouse over the button.
+TEST_F(SkinBehaviour, AClickWithoutHoverStillReachesTheParent)
+{
+    HWND button = AddButton(0, 7);
+    AttachSkin(button, &standard);
+    seen.clear();
+    SendMessageA(button, BM_CLICK, 0, 0);
+    const auto clicked = std::find_if(seen.begin(), seen.end(), [&](const Seen &s) {
+        return s.window == parent && s.message == WM_COMMAND && s.wParam == MAKEWPARAM(7, BN_CLICKED);
+    });
+    EXPECT_NE(clicked, seen.end());
+    EXPECT_EQ(hotControl, button);
+}
+
 TEST_F(SkinBehaviour, CheckingAnAutoRadioUnchecksItsGroup)
 {
     HWND first = AddButton(BS_AUTORADIOBUTTON | WS_GROUP, 1, 10, 10);

@@ -1,0 +1,236 @@
+// The main window's commands: its buttons and the tray icon's menu.
+#include "app/main_window.h"
+
+#include "app/about_box.h"
+#include "app/file_picker.h"
+#include "app/services_picker.h"
+#include "app/startup.h"
+#include "app/system_tools.h"
+#include "service/operation.h"
+
+#include <shellapi.h>
+
+static void ShowSuccess(HWND window)
+{
+    MessageBoxA(window, "Service Operation Succeeds!", "Tarnex", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Remove, Start and Stop need the names only; the rest is passed as null.
+static LONG RunByName(HWND window, unsigned operation)
+{
+    ServiceSettings &s = serviceSettings;
+    GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
+    GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
+    GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName));
+    return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, operation);
+}
+
+static void RunNamedOperation(HWND window, unsigned operation)
+{
+    if (RunByName(window, operation) == 1)
+        ShowSuccess(window);
+    RefreshForm(window);
+}
+
+static DWORD SelectedOption(HWND window, int id, const OptionTable &table)
+{
+    return OptionValueForIndex(table, int(SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0)));
+}
+
+// The group of the selection; position 0 (or none) is no group. A name too
+// long for the field is cut to it.
+static void ReadGroup(HWND window, char *group)
+{
+    FillBytes(group, FieldSize, 0);
+    HWND list = GetDlgItem(window, LoadOrderGroupList);
+    const LRESULT selected = SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (selected <= 0)
+        return;
+    const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, selected, 0);
+    if (length == CB_ERR)
+        return;
+    char *text = static_cast<char *>(GlobalAlloc(GPTR, length + 1));
+    if (!text)
+        return;
+    SendMessageA(list, CB_GETLBTEXT, selected, LPARAM(text));
+    lstrcpynA(group, text, FieldSize);
+    GlobalFree(text);
+}
+
+static void InstallFromForm(HWND window)
+{
+    ServiceSettings &s = serviceSettings;
+    GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
+    GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
+    GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName));
+    GetDlgItemTextA(window, DescriptionField, s.description, sizeof(s.description));
+    s.desiredAccess = SelectedOption(window, DesiredAccessList, DesiredAccessOptions);
+    s.serviceType = SelectedOption(window, ServiceTypeList, ServiceTypeOptions);
+    s.startType = SelectedOption(window, StartTypeList, StartTypeOptions);
+    s.errorControl = SelectedOption(window, ErrorControlList, ErrorControlOptions);
+    ReadGroup(window, s.loadOrderGroup);
+    GetDlgItemTextA(window, DependenciesField, s.dependencies, sizeof(s.dependencies));
+    DependencyTextToList(s.dependencies, sizeof(s.dependencies));
+    GetDlgItemTextA(window, AccountNameField, s.accountName, sizeof(s.accountName));
+    GetDlgItemTextA(window, PasswordField, s.password, sizeof(s.password));
+
+    if (RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description, &s.desiredAccess, &s.serviceType,
+                            &s.startType, &s.errorControl, s.loadOrderGroup, s.dependencies, s.accountName,
+                            s.password, Install) == 1)
+        ShowSuccess(window);
+    RefreshForm(window);
+}
+
+static void RemoveAfterQuestion(HWND window)
+{
+    if (MessageBoxA(window, "Do You REALLY Want To Delete the Service?", "Please Confirm!",
+                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    RunNamedOperation(window, Remove);
+}
+
+static void PickKeyName(HWND window)
+{
+    pickerMode = 1;
+    RunServicesPicker(window, mainIcon);
+    if (!pickedName[0])
+        return;
+    SetDlgItemTextA(window, KeyNameField, pickedName);
+    FillBytes(pickedName, sizeof(pickedName), 0);
+    // The chosen service's own values replace those of the last one.
+    SetDlgItemTextA(window, BinaryPathField, pickedName);
+    SetDlgItemTextA(window, DisplayNameField, pickedName);
+    SetDlgItemTextA(window, DescriptionField, pickedName);
+    RefreshForm(window);
+}
+
+// A chosen executable's file name is proposed as key name, display name and
+// description while all three are empty.
+static void PickBinaryPath(HWND window)
+{
+    ServiceSettings &s = serviceSettings;
+    if (!PickFile(window, "Selecting a File", s.binaryPath, sizeof(s.binaryPath), AllFilesFilter))
+        return;
+    SetDlgItemTextA(window, BinaryPathField, s.binaryPath);
+    if (GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName)) ||
+        GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName)) ||
+        GetDlgItemTextA(window, DescriptionField, s.description, sizeof(s.description)))
+        return;
+    KeyNameFromBinaryPath(s.binaryPath, pickedName, sizeof(pickedName));
+    SetDlgItemTextA(window, KeyNameField, pickedName);
+    SetDlgItemTextA(window, DisplayNameField, pickedName);
+    SetDlgItemTextA(window, DescriptionField, pickedName);
+    RefreshForm(window);
+}
+
+static void AddDependency(HWND window)
+{
+    switch (MessageBoxA(window, "Is it a request for a Service?", "Please Confirm: Group or Service?",
+                        MB_YESNO | MB_ICONQUESTION)) {
+    case IDYES:
+        pickerMode = 1;
+        break;
+    case IDNO:
+        pickerMode = 0;
+        break;
+    default:
+        pickerMode = 3;
+        return;
+    }
+    ServiceSettings &s = serviceSettings;
+    FillBytes(s.dependencies, sizeof(s.dependencies), 0);
+    RunServicesPicker(window, mainIcon);
+    if (!pickedName[0])
+        return;
+    GetDlgItemTextA(window, DependenciesField, s.dependencies, sizeof(s.dependencies));
+    // A name that would not fit the field leaves the text as it was.
+    if (AppendDependency(s.dependencies, sizeof(s.dependencies), pickedName, pickerMode == 0))
+        SetDlgItemTextA(window, DependenciesField, s.dependencies);
+}
+
+void OnMainCommand(HWND window, WPARAM wParam)
+{
+    // Only clicks: the whole of wParam is the control's identifier.
+    switch (wParam) {
+    case KeyNamePicker:
+        PickKeyName(window);
+        break;
+    case BinaryPathPicker:
+        PickBinaryPath(window);
+        break;
+    case DependencyPicker:
+        AddDependency(window);
+        break;
+    case AboutButton:
+        ShowAboutBox(window, mainIcon);
+        break;
+    case InstallButton:
+        InstallFromForm(window);
+        break;
+    case RemoveButton:
+        RemoveAfterQuestion(window);
+        break;
+    case StartButton:
+        RunNamedOperation(window, Start);
+        break;
+    case StopButton:
+        RunNamedOperation(window, Stop);
+        break;
+    case CloseButton:
+        CloseMainWindow(window);
+        break;
+    }
+}
+
+static void RunTrayCommand(HWND window, UINT command)
+{
+    switch (command) {
+    case TrayRestore:
+        ShowWindowAsync(window, SW_RESTORE);
+        break;
+    case TrayAbout:
+        ShowAboutBox(window, mainIcon);
+        break;
+    case TrayStart:
+        RunNamedOperation(window, Start);
+        break;
+    case TrayStop:
+        RunNamedOperation(window, Stop);
+        break;
+    case TrayEventViewer:
+        OpenSystemTool("eventvwr.msc", "/s");
+        break;
+    case TrayServicesConsole:
+        OpenSystemTool("services.msc", nullptr);
+        break;
+    case TrayClose:
+        CloseMainWindow(window);
+        break;
+    }
+}
+
+void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != TrayIconId)
+        return;
+    switch (lParam) {
+    case WM_RBUTTONDOWN:
+    case WM_LBUTTONDOWN: {
+        POINT cursor;
+        GetCursorPos(&cursor);
+        SetForegroundWindow(window);
+        const UINT command = UINT(TrackPopupMenu(trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x,
+                                                 cursor.y, 0, window, nullptr));
+        // Lets the menu of a background window close when focus moves away.
+        PostMessageA(window, WM_NULL, 0, 0);
+        RunTrayCommand(window, command);
+        break;
+    }
+    case WM_LBUTTONDBLCLK:
+        SetForegroundWindow(window);
+        ShowWindowAsync(window, SW_SHOW);
+        ShowWindowAsync(window, SW_RESTORE);
+        break;
+    }
+}

@@ -1,0 +1,306 @@
+// The main window's template, initialisation, background, tray icon,
+// minimising and closing.
+#include "app/main_window.h"
+
+#include "app/dialog_template.h"
+#include "app/startup.h"
+#include "resources/resource_ids.h"
+#include "service/registry_lists.h"
+#include "skin/skin.h"
+#include "skin/texture.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <stddef.h>
+
+#ifndef _WIN64
+static_assert(offsetof(NOTIFYICONDATAA, guidItem) == 488, "the tray takes the version 2 record");
+#endif
+
+ServiceSettings serviceSettings;
+char pickedName[FieldSize];
+LONG pickerMode;
+HWND mainWindow;
+HMENU trayMenu;
+HWND commandButtons[4];
+
+static HWND formTooltips;
+static NOTIFYICONDATAA trayIconData;
+static HBITMAP textureHighlight;  // made with the texture, kept, not painted
+
+constexpr DWORD MainWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER |
+                                  DS_SETFONT;
+constexpr DWORD GroupFrame = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+constexpr DWORD Label = WS_CHILD | WS_VISIBLE;
+constexpr DWORD KeyEdit = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
+// The bit that is BS_FLAT for buttons; edits ignore it.
+constexpr DWORD EditFlatBit = 0x8000;
+constexpr DWORD FieldEdit = KeyEdit | EditFlatBit;
+constexpr DWORD PasswordEdit = FieldEdit | ES_PASSWORD;
+constexpr DWORD SortedList = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_AUTOHSCROLL |
+                             CBS_SORT | CBS_HASSTRINGS | CBS_NOINTEGRALHEIGHT | CBS_UPPERCASE;
+constexpr DWORD UnsortedList = SortedList & ~CBS_SORT;
+constexpr DWORD PushButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT;
+constexpr DWORD DisabledButton = PushButton | WS_DISABLED;
+constexpr DWORD DefaultButton = PushButton | BS_DEFPUSHBUTTON;
+
+struct ControlRow {
+    WORD id;
+    WORD classOrdinal;
+    DWORD style;
+    short x, y, cx, cy;
+    const char *text;
+};
+
+// Labels at x 16; fields at x 104, 302 wide, or 288 when a "..." follows;
+// rows 16 units apart; six buttons of 58 x 16, 68 units apart.
+static const ControlRow mainControls[] = {
+    {1, ButtonClass, GroupFrame, 8, 4, 408, 84, "General Setting"},
+    {2, StaticClass, Label, 16, 20, 60, 12, "Key Name:"},
+    {3, EditClass, KeyEdit, 104, 18, 288, 12, nullptr},
+    {4, ButtonClass, PushButton, 394, 18, 12, 12, "..."},
+    {5, StaticClass, Label, 16, 36, 60, 12, "Binary Path:"},
+    {6, EditClass, FieldEdit, 104, 34, 288, 12, nullptr},
+    {7, ButtonClass, PushButton, 394, 34, 12, 12, "..."},
+    {8, StaticClass, Label, 16, 52, 60, 12, "Display Name:"},
+    {9, EditClass, FieldEdit, 104, 50, 302, 12, nullptr},
+    {10, StaticClass, Label, 16, 68, 60, 12, "Description:"},
+    {11, EditClass, FieldEdit, 104, 66, 302, 12, nullptr},
+    {12, ButtonClass, GroupFrame, 8, 94, 408, 148, "Advanced Setting"},
+    {13, StaticClass, Label, 16, 110, 60, 12, "Desired Access:"},
+    {14, ComboBoxClass, SortedList, 104, 108, 302, 60, nullptr},
+    {15, StaticClass, Label, 16, 126, 60, 12, "Service Type:"},
+    {16, ComboBoxClass, SortedList, 104, 124, 302, 140, nullptr},
+    {17, StaticClass, Label, 16, 142, 60, 12, "Start Type:"},
+    {18, ComboBoxClass, SortedList, 104, 140, 302, 60, nullptr},
+    {19, StaticClass, Label, 16, 158, 60, 12, "Error Control:"},
+    {20, ComboBoxClass, UnsortedList, 104, 156, 302, 60, nullptr},
+    {21, StaticClass, Label, 16, 174, 60, 12, "Load Order Group:"},
+    {22, ComboBoxClass, SortedList, 104, 172, 302, 60, nullptr},
+    {23, StaticClass, Label, 16, 190, 60, 12, "Dependencies:"},
+    {24, EditClass, FieldEdit, 104, 188, 288, 12, nullptr},
+    {25, ButtonClass, PushButton, 394, 188, 12, 12, "..."},
+    {26, StaticClass, Label, 16, 206, 60, 12, "Account Name:"},
+    {27, EditClass, FieldEdit, 104, 204, 302, 12, nullptr},
+    {28, StaticClass, Label, 16, 222, 60, 12, "Password:"},
+    {29, EditClass, PasswordEdit, 104, 220, 302, 12, nullptr},
+    {30, ButtonClass, PushButton, 12, 252, 58, 16, "&About..."},
+    {31, ButtonClass, DisabledButton, 80, 252, 58, 16, "&Install"},
+    {32, ButtonClass, DisabledButton, 148, 252, 58, 16, "&Remove"},
+    {33, ButtonClass, DisabledButton, 216, 252, 58, 16, "&Start"},
+    {34, ButtonClass, DisabledButton, 284, 252, 58, 16, "&Stop"},
+    {35, ButtonClass, DefaultButton, 352, 252, 58, 16, "&Close"},
+};
+constexpr WORD MainControlCount = sizeof(mainControls) / sizeof(mainControls[0]);
+static_assert(MainControlCount == 35);
+
+// The skinned buttons in the order they are skinned; the last one's client
+// area sizes the texture tile.
+static const struct {
+    int id;
+    int icon;
+} skinnedButtons[] = {
+    {KeyNamePicker, 0}, {BinaryPathPicker, 0},     {DependencyPicker, 0},  {AboutButton, IDI_ABOUT},
+    {InstallButton, IDI_INSTALL}, {RemoveButton, IDI_REMOVE}, {StartButton, IDI_START},
+    {StopButton, IDI_STOP},       {CloseButton, IDI_CLOSE},
+};
+
+static const struct {
+    int id;
+    const char *text;
+} fieldTips[] = {
+    {KeyNameField, "Service Name (Registry). Forward-slash (/) and back-slash (\\) are invalid service name "
+                   "characters."},
+    {BinaryPathField, "Fully qualified path to the service binary file."},
+    {DisplayNameField, "Display Name (Service Control Manager Database)."},
+    {DescriptionField, "Description of what the Service does."},
+    {DesiredAccessList, "Before granting the requested access, the system checks the access token of the calling "
+                        "process."},
+    {ServiceTypeList, "Specify the type of service."},
+    {StartTypeList, "Specifies when to start the service."},
+    {ErrorControlList, "Specifies the severity of the error if this service fails to start during startup."},
+    {LoadOrderGroupList, "You can place a service in a group so that another service can depend on the group."},
+    {DependenciesField, "Forward-slash(/)-separated names of services or load ordering groups that must start "
+                        "before this service."},
+    {AccountNameField, "Account name in the form of \"DomainName\\Username\". If blank the service will be logged on "
+                       "as the \"LocalSystem\" account."},
+    {PasswordField, "Password to the Account Name."},
+};
+
+static const struct {
+    UINT id;  // 0 for a separator
+    const char *text;
+} trayItems[] = {
+    {TrayStart, "Start"},         {TrayStop, "Stop"},
+    {0, nullptr},                 {TrayEventViewer, "Event Viewer"},
+    {0, nullptr},                 {TrayServicesConsole, "Services Console"},
+    {0, nullptr},                 {TrayRestore, "Restore Window"},
+    {TrayAbout, "About Tarnex"},  {0, nullptr},
+    {TrayClose, "Close Tarnex"},
+};
+
+bool BuildMainWindowTemplate(DialogTemplate *dialog)
+{
+    if (!BeginDialog(dialog, 2048, MainWindowStyle, MainControlCount, 424, 278, "Tarnex (Install/Remove)", 8,
+                     "Ms Sans Serif"))
+        return false;
+    for (const ControlRow &c : mainControls)
+        if (!AddControl(dialog, c.style, c.x, c.y, c.cx, c.cy, c.id, c.classOrdinal, c.text))
+            return false;
+    return true;
+}
+
+int RunMainWindow()
+{
+    // The creation parameter: a block whose first field is the window's icon.
+    auto *iconBlock = static_cast<HICON *>(GlobalAlloc(GPTR, 32));
+    if (!iconBlock)
+        return 0;
+    iconBlock[0] = mainIcon;
+    DialogTemplate dialog;
+    if (BuildMainWindowTemplate(&dialog))
+        RunDialog(&dialog, nullptr, MainWindowProc, LPARAM(iconBlock));
+    else
+        FreeDialog(&dialog);
+    GlobalFree(iconBlock);
+    return 0;
+}
+
+static void FillOptionList(HWND window, int id, const OptionTable &table)
+{
+    HWND list = GetDlgItem(window, id);
+    for (int row = 0; row < table.rowCount; row++)
+        SendMessageA(list, CB_INSERTSTRING, WPARAM(-1), LPARAM(OptionName(table, row)));
+    SendMessageA(list, CB_SETCURSEL, table.defaultRow, 0);
+}
+
+static void CreateFormTooltips(HWND window)
+{
+    formTooltips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                   0, 0, 0, 0, window, nullptr, moduleInstance, nullptr);
+    SetWindowPos(formTooltips, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    SendMessageA(formTooltips, TTM_ACTIVATE, TRUE, 0);
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.hinst = moduleInstance;
+    for (const auto &tip : fieldTips) {
+        tool.uId = UINT_PTR(GetDlgItem(window, tip.id));
+        tool.lpszText = const_cast<char *>(tip.text);
+        SendMessageA(formTooltips, TTM_ADDTOOLA, 0, LPARAM(&tool));
+    }
+}
+
+static void CreateTrayMenu()
+{
+    if (trayMenu)
+        DestroyMenu(trayMenu);  // left by an earlier main window of this process
+    trayMenu = CreatePopupMenu();
+    for (const auto &item : trayItems) {
+        if (item.id)
+            AppendMenuA(trayMenu, MF_STRING, item.id, item.text);
+        else
+            AppendMenuA(trayMenu, MF_SEPARATOR, 0, nullptr);
+    }
+}
+
+static void AddTrayIcon(HWND window)
+{
+    trayIconData = {};
+    trayIconData.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    trayIconData.hWnd = window;
+    trayIconData.uID = TrayIconId;
+    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIconData.uCallbackMessage = TrayNotifyMessage;
+    trayIconData.hIcon = mainIcon;
+    lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
+    Shell_NotifyIconA(NIM_ADD, &trayIconData);
+}
+
+static void OnInitDialog(HWND window, LPARAM parameter)
+{
+    mainWindow = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, parameter);
+    SendMessageA(window, WM_SETICON, ICON_BIG, LPARAM(reinterpret_cast<HICON *>(parameter)[0]));
+
+    SkinDescriptor standard;
+    SetStandardDescriptor(&standard);
+    RECT tile = {};
+    for (const auto &b : skinnedButtons) {
+        standard.normalIcon = b.icon ? LoadIconA(moduleInstance, MAKEINTRESOURCEA(b.icon)) : nullptr;
+        HWND button = GetDlgItem(window, b.id);
+        AttachSkin(button, &standard);
+        GetClientRect(button, &tile);
+    }
+    for (int i = 0; i < 4; i++)
+        commandButtons[i] = GetDlgItem(window, InstallButton + i);
+    ForgetFormState();
+    DiscardTexture(&textureHighlight);
+    GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
+
+    FillOptionList(window, DesiredAccessList, DesiredAccessOptions);
+    FillOptionList(window, ServiceTypeList, ServiceTypeOptions);
+    FillOptionList(window, StartTypeList, StartTypeOptions);
+    FillOptionList(window, ErrorControlList, ErrorControlOptions);
+    HWND groups = GetDlgItem(window, LoadOrderGroupList);
+    SendMessageA(groups, CB_ADDSTRING, 0, LPARAM(NoGroupEntry));
+    SendMessageA(groups, CB_SETCURSEL, 0, 0);
+    ReadServiceGroupOrder(groups, GroupListCombo);
+
+    CreateFormTooltips(window);
+    CreateTrayMenu();
+    AddTrayIcon(window);
+    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+}
+
+// Minimised, the program lives on as its tray icon alone.
+static void OnSize(HWND window, WPARAM kind)
+{
+    if (kind == SIZE_MINIMIZED) {
+        Shell_NotifyIconA(NIM_ADD, &trayIconData);
+        ShowWindow(window, SW_HIDE);
+    }
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+void CloseMainWindow(HWND window)
+{
+    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    DestroyWindow(formTooltips);
+    formTooltips = nullptr;
+    EndDialog(window, 0);
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(window, lParam);
+        return 0;  // the dialog manager sets no focus
+    case WM_SIZE:
+        OnSize(window, wParam);
+        return 0;
+    case TrayNotifyMessage:
+        OnTrayNotify(window, wParam, lParam);
+        return 0;
+    case WM_ERASEBKGND:
+        PaintTexture(reinterpret_cast<HDC>(wParam), window);
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, 1);
+        return 1;
+    case WM_CTLCOLORSTATIC:
+        // Labels, frames and greyed fields show the texture through.
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return INT_PTR(TextureBrush());
+    case WM_TIMER:
+        RefreshForm(window);
+        return 0;
+    case WM_COMMAND:
+        OnMainCommand(window, wParam);
+        return 0;
+    case WM_CLOSE:
+        CloseMainWindow(window);
+        return 0;
+    }
+    return 0;
+}

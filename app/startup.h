@@ -1,0 +1,11 @@
+// Start-up: the program-wide values that every window of the program shares.
+#pragma once
+
+#include <windows.h>
+
+extern HINSTANCE moduleInstance;
+extern HICON mainIcon;              // icon 500, the program's icon
+extern char programPath[MAX_PATH];  // command-line argument 0, quotes removed
+
+// Prepares the process and the program-wide values; the main window runs next.
+void StartProgram();

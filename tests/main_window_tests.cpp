@@ -1,0 +1,365 @@
+// The real main window, run on the test's main thread with its own modal
+// loop and driven from a second thread as a person would drive it.
+#include "app/main_window.h"
+#include "app/startup.h"
+#include "service/operation.h"
+#include "tests/support/gdi_objects.h"
+#include "tests/support/gui_driver.h"
+#include "tests/support/services.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+static const char Success[] = "Service Operation Succeeds!";
+
+struct FormState {
+    bool body, install, remove, start, stop, trayStart, trayStop;
+    bool operator==(const FormState &) const = default;
+};
+
+static FormState StateOf(HWND window)
+{
+    auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; };
+    auto trayEnabled = [](UINT id) { return !(GetMenuState(trayMenu, id, MF_BYCOMMAND) & MF_GRAYED); };
+    return {enabled(BinaryPathField), enabled(InstallButton), enabled(RemoveButton), enabled(StartButton),
+            enabled(StopButton), trayEnabled(TrayStart), trayEnabled(TrayStop)};
+}
+
+static void PrintTo(const FormState &s, std::ostream *out)
+{
+    *out << "body " << s.body << " install " << s.install << " remove " << s.remove << " start " << s.start
+         << " stop " << s.stop << " tray " << s.trayStart << s.trayStop;
+}
+
+constexpr FormState Empty = {true, false, false, false, false, false, false};
+constexpr FormState NewWithPath = {true, true, false, false, false, false, false};
+constexpr FormState NewWithoutPath = {true, false, false, false, false, false, false};
+constexpr FormState Stopped = {false, false, true, true, false, true, false};
+constexpr FormState Active = {false, false, true, false, true, false, true};
+
+// The refresh runs once a second; a state shows within about one tick.
+static bool Shows(HWND window, const FormState &state, DWORD timeoutMs = 2500)
+{
+    return WaitUntil([&] { return StateOf(window) == state; }, timeoutMs);
+}
+
+class MainWindow : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        StartProgram();
+        DeleteLeftoverTestServices();
+    }
+
+    // Runs the main window while script drives it; closes it afterwards.
+    static void Drive(const std::function<void(HWND)> &script)
+    {
+        mainWindow = nullptr;
+        RunDriven([] { RunMainWindow(); },
+                  [&] {
+                      HWND window = nullptr;
+                      WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); });
+                      if (!window) {
+                          ADD_FAILURE() << "the main window did not appear";
+                          return;
+                      }
+                      script(window);
+                      PostMessageA(window, WM_CLOSE, 0, 0);
+                  });
+    }
+};
+
+static void CreateStoppedService(const std::string &name, DWORD type = SERVICE_WIN32_OWN_PROCESS,
+                                 const char *group = nullptr)
+{
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = CreateServiceA(scm, name.c_str(), ("Shown " + name).c_str(), SERVICE_ALL_ACCESS, type,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                       TestServiceCommand(name, "run").c_str(), group, nullptr, nullptr, nullptr,
+                                       nullptr);
+    ASSERT_TRUE(service) << GetLastError();
+    CloseServiceHandle(service);
+    CloseServiceHandle(scm);
+}
+
+static std::string RegistryOf(const std::string &name)
+{
+    return RunAndCapture("reg query \"HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + name + "\"");
+}
+
+TEST_F(MainWindow, ShowsAServiceAndFollowsItsState)
+{
+    const std::string name = UniqueServiceName("Shown");
+    ServiceCleanup cleanup(name);
+    CreateStoppedService(name);
+    Drive([&](HWND window) {
+        EXPECT_TRUE(Shows(window, Empty));
+        TypeText(window, KeyNameField, name.c_str());
+        EXPECT_TRUE(Shows(window, Stopped));
+        EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(name, "run"));
+        EXPECT_EQ(ControlText(window, DisplayNameField), "Shown " + name);
+
+        ASSERT_TRUE(Press(window, StartButton));
+        const RecordedBox started = AnswerMessageBox(IDOK);
+        EXPECT_EQ(started.caption, "Tarnex");
+        EXPECT_EQ(started.text, Success);
+        EXPECT_TRUE(Shows(window, Active, 500));  // refreshed at once, not a tick later
+
+        ASSERT_TRUE(Press(window, StopButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_TRUE(Shows(window, Stopped, 2500));
+
+        // A name no service has: the loaded values stay as a template.
+        TypeText(window, KeyNameField, (name + "New").c_str());
+        EXPECT_TRUE(Shows(window, NewWithPath));
+        EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(name, "run"));
+        TypeText(window, BinaryPathField, "");
+        EXPECT_TRUE(Shows(window, NewWithoutPath));
+    });
+}
+
+TEST_F(MainWindow, InstallsAndRemovesFromTheForm)
+{
+    const std::string name = UniqueServiceName("FromForm");
+    ServiceCleanup cleanup(name);
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, name.c_str());
+        TypeText(window, BinaryPathField, TestServiceCommand(name, "run").c_str());
+        TypeText(window, DisplayNameField, "Made in the form");
+        TypeText(window, DescriptionField, "Installed by a test");
+        TypeText(window, DependenciesField, "Eventlog");
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        ASSERT_TRUE(Press(window, InstallButton));
+        const RecordedBox installed = AnswerMessageBox(IDOK);
+        EXPECT_EQ(installed.caption, "Tarnex");
+        EXPECT_EQ(installed.text, Success);
+        EXPECT_TRUE(Shows(window, Stopped, 500));
+        const std::string reg = RegistryOf(name);
+        EXPECT_NE(reg.find("DisplayName    REG_SZ    Made in the form"), std::string::npos) << reg;
+        EXPECT_NE(reg.find("Description    REG_SZ    Installed by a test"), std::string::npos) << reg;
+        EXPECT_NE(reg.find("Start    REG_DWORD    0x2"), std::string::npos) << reg;  // the form's default
+        EXPECT_NE(reg.find("ErrorControl    REG_DWORD    0x1"), std::string::npos) << reg;
+        EXPECT_NE(reg.find("DependOnService    REG_MULTI_SZ    Eventlog"), std::string::npos) << reg;
+
+        ASSERT_TRUE(Press(window, RemoveButton));
+        const RecordedBox question = AnswerMessageBox(IDNO);
+        EXPECT_EQ(question.caption, "Please Confirm!");
+        EXPECT_EQ(question.text, "Do You REALLY Want To Delete the Service?");
+        EXPECT_TRUE(NoMessageBox(1500));  // nothing done, nothing shown
+        EXPECT_NE(RunAndCapture("sc query " + name).find("STOPPED"), std::string::npos);
+
+        ASSERT_TRUE(Press(window, RemoveButton));
+        EXPECT_EQ(AnswerMessageBox(IDYES).caption, "Please Confirm!");
+        EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success);
+        EXPECT_TRUE(Shows(window, NewWithPath));
+        EXPECT_TRUE(WaitUntil([&] { return RegistryOf(name).find("ImagePath") == std::string::npos; }));
+    });
+}
+
+TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrNoGroup)
+{
+    const std::string shared = UniqueServiceName("SharedInteractive");
+    const std::string copy = UniqueServiceName("CopyOfShared");
+    ServiceCleanup cleanShared(shared), cleanCopy(copy);
+    CreateStoppedService(shared, SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "TarnexNoSuchGroup");
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, shared.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        EXPECT_EQ(SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0), CB_ERR);
+        EXPECT_EQ(SendDlgItemMessageA(window, LoadOrderGroupList, CB_GETCURSEL, 0, 0), 0);  // no group
+        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);     // demand start
+
+        // Installed as it stands, the unselected type reads as the last row.
+        TypeText(window, KeyNameField, copy.c_str());
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        TypeText(window, DisplayNameField, "A copy");  // display names are unique too
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        const std::string reg = RegistryOf(copy);
+        EXPECT_NE(reg.find("Type    REG_DWORD    0x20"), std::string::npos) << reg;
+        EXPECT_EQ(reg.find("TarnexNoSuchGroup"), std::string::npos) << reg;
+    });
+}
+
+TEST_F(MainWindow, AnInvalidKeyNameIsReportedOnceAndEmptied)
+{
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, "a/b");
+        const RecordedBox box = AnswerMessageBox(IDOK);
+        EXPECT_EQ(box.caption, "Error 0pening a Service of the SCM!");
+        EXPECT_EQ(box.text.rfind("Error 123: ", 0), 0u) << box.text;
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(window, KeyNameField).empty(); }));
+        EXPECT_TRUE(NoMessageBox(1500));
+        EXPECT_TRUE(Shows(window, Empty));
+    });
+}
+
+// Answers the Open dialog with a typed file name.
+static void ChooseFile(const char *path)
+{
+    HWND dialog = WaitForWindow("Selecting a File", "#32770");
+    ASSERT_TRUE(dialog);
+    constexpr int FileNameBox = 0x47C;
+    SetDlgItemTextA(dialog, FileNameBox, path);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    WaitUntil([&] { return !IsWindow(dialog); });
+}
+
+TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
+{
+    Drive([&](HWND window) {
+        ASSERT_TRUE(Press(window, BinaryPathPicker));
+        ChooseFile("Z:\\tmp\\Tarnex Tools\\mysvc.exe");
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(window, KeyNameField) == "mysvc"; }));
+        EXPECT_EQ(ControlText(window, BinaryPathField), "Z:\\tmp\\Tarnex Tools\\mysvc.exe");
+        EXPECT_EQ(ControlText(window, DisplayNameField), "mysvc");
+        EXPECT_EQ(ControlText(window, DescriptionField), "mysvc");
+
+        TypeText(window, DisplayNameField, "Kept");
+        TypeText(window, KeyNameField, "");
+        ASSERT_TRUE(Press(window, BinaryPathPicker));
+        ChooseFile("Z:\\tmp\\other.exe");
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == "Z:\\tmp\\other.exe"; }));
+        EXPECT_EQ(ControlText(window, KeyNameField), "");
+        EXPECT_EQ(ControlText(window, DisplayNameField), "Kept");
+    });
+}
+
+TEST_F(MainWindow, AsksWhetherADependencyIsAServiceOrAGroup)
+{
+    Drive([&](HWND window) {
+        TypeText(window, DependenciesField, "alpha");
+        ASSERT_TRUE(Press(window, DependencyPicker));
+        const RecordedBox question = AnswerMessageBox(IDCANCEL);
+        EXPECT_EQ(question.caption, "Please Confirm: Group or Service?");
+        EXPECT_EQ(question.text, "Is it a request for a Service?");
+        EXPECT_FALSE(WaitForWindow("Selecting...", "#32770", 500));
+        EXPECT_EQ(pickerMode, 3);
+
+        for (int answer : {IDYES, IDNO}) {
+            ASSERT_TRUE(Press(window, DependencyPicker));
+            AnswerMessageBox(answer);
+            HWND picker = WaitForWindow("Selecting...", "#32770");
+            ASSERT_TRUE(picker);
+            EXPECT_EQ(pickerMode, answer == IDYES ? 1 : 0);
+            PostMessageA(picker, WM_CLOSE, 0, 0);  // nothing chosen
+            WaitUntil([&] { return !IsWindow(picker); });
+        }
+        EXPECT_EQ(ControlText(window, DependenciesField), "alpha");
+    });
+}
+
+TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
+{
+    const std::string name = UniqueServiceName("FromTray");
+    ServiceCleanup cleanup(name);
+    CreateStoppedService(name);
+    Drive([&](HWND window) {
+        ASSERT_TRUE(Shows(window, Empty));
+        for (LPARAM button : {WM_RBUTTONDOWN, WM_LBUTTONDOWN}) {
+            PostMessageA(window, TrayNotifyMessage, TrayIconId, button);
+            EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE})) << button;
+        }
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONUP);
+        PostMessageA(window, TrayNotifyMessage, TrayIconId + 1, WM_RBUTTONDOWN);
+        EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 500));  // only a press on the icon opens it
+
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }));
+
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONDOWN);
+        EXPECT_TRUE(ChooseFromPopupMenu({VK_UP, VK_UP, VK_UP, VK_RETURN}));  // "Restore Window"
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }));
+
+        // Start and Stop from the menu, as the buttons do.
+        TypeText(window, KeyNameField, name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONDOWN);
+        EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_RETURN}));  // "Start"
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_TRUE(Shows(window, Active, 500));
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDOWN);
+        EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_DOWN, VK_RETURN}));  // "Stop"
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_TRUE(Shows(window, Stopped));
+    });
+}
+
+static int CountThreadWindows(DWORD thread)
+{
+    int count = 0;
+    EnumThreadWindows(
+        thread,
+        [](HWND window, LPARAM counted) -> BOOL {
+            int *total = reinterpret_cast<int *>(counted);
+            ++*total;
+            EnumChildWindows(
+                window,
+                [](HWND, LPARAM children) -> BOOL {
+                    ++*reinterpret_cast<int *>(children);
+                    return TRUE;
+                },
+                counted);
+            return TRUE;
+        },
+        LPARAM(&count));
+    return count;
+}
+
+// Ticks driven on the window's own thread, as its timer would drive them.
+static std::string longRunService;
+static int gdiAfterFirstTick, gdiAtEnd, windowsAfterFirstTick, windowsAtEnd;
+static FormState longRunEndState;
+
+static void CALLBACK RunManyTicks(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HWND window = mainWindow;
+    const DWORD thread = GetCurrentThreadId();
+    auto tick = [&] { SendMessageA(window, WM_TIMER, RefreshTimerId, 0); };
+    auto repaint = [&] {
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    };
+    tick();
+    repaint();
+    gdiAfterFirstTick = CountGdiObjects();
+    windowsAfterFirstTick = CountThreadWindows(thread);
+    // Most ticks with an empty key name (no SCM call); some in the New and
+    // Stopped states, where every tick asks the SCM.
+    for (int i = 1; i < 98000; i++) {
+        tick();
+        if (i % 1000 == 0)
+            repaint();
+    }
+    SetDlgItemTextA(window, KeyNameField, (longRunService + "Missing").c_str());
+    for (int i = 0; i < 1500; i++)
+        tick();
+    repaint();
+    SetDlgItemTextA(window, KeyNameField, longRunService.c_str());
+    for (int i = 0; i < 500; i++) {
+        tick();
+        if (i % 100 == 0)
+            repaint();
+    }
+    longRunEndState = StateOf(window);
+    gdiAtEnd = CountGdiObjects();
+    windowsAtEnd = CountThreadWindows(thread);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+TEST_F(MainWindow, ALongRunLeavesNoObjectsBehind)
+{
+    longRunService = UniqueServiceName("LongRun");
+    ServiceCleanup cleanup(longRunService);
+    CreateStoppedService(longRunService);
+    SetTimer(nullptr, 0, 100, RunManyTicks);
+    RunMainWindow();
+    EXPECT_EQ(longRunEndState, Stopped);
+    EXPECT_EQ(gdiAtEnd, gdiAfterFirstTick);
+    EXPECT_EQ(windowsAtEnd, windowsAfterFirstTick);
+}

@@ -1,0 +1,134 @@
+#include "tests/support/gui_driver.h"
+
+#include <vector>
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+static std::vector<HWND> ProcessWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM found) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window))
+                reinterpret_cast<std::vector<HWND> *>(found)->push_back(window);
+            return TRUE;
+        },
+        LPARAM(&windows));
+    return windows;
+}
+
+static std::string TextOf(HWND window)
+{
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+static std::string ClassOf(HWND window)
+{
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    return name;
+}
+
+HWND WaitForWindow(const char *caption, const char *className, DWORD timeoutMs, HWND except)
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : ProcessWindows())
+                if (window != except && (!caption || TextOf(window) == caption) &&
+                    (!className || ClassOf(window) == className)) {
+                    found = window;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+// A message box is a dialog with the static of identifier 0xFFFF.
+static HWND FindMessageBox()
+{
+    for (HWND window : ProcessWindows())
+        if (ClassOf(window) == "#32770" && GetDlgItem(window, 0xFFFF))
+            return window;
+    return nullptr;
+}
+
+RecordedBox AnswerMessageBox(int answer, DWORD timeoutMs)
+{
+    HWND box = nullptr;
+    if (!WaitUntil([&] { return (box = FindMessageBox()) != nullptr; }, timeoutMs))
+        return {"(no message box)", ""};
+    RecordedBox seen = {TextOf(box), TextOf(GetDlgItem(box, 0xFFFF))};
+    PostMessageA(box, WM_COMMAND, answer, 0);
+    WaitUntil([&] { return !IsWindow(box); });
+    return seen;
+}
+
+bool NoMessageBox(DWORD waitMs)
+{
+    return !WaitUntil([] { return FindMessageBox() != nullptr; }, waitMs);
+}
+
+void TypeText(HWND window, int id, const char *text)
+{
+    SendMessageA(GetDlgItem(window, id), WM_SETTEXT, 0, LPARAM(text));
+}
+
+std::string ControlText(HWND window, int id)
+{
+    return TextOf(GetDlgItem(window, id));
+}
+
+bool Press(HWND window, int id)
+{
+    HWND button = GetDlgItem(window, id);
+    if (!IsWindowVisible(button) || !IsWindowEnabled(button))
+        return false;
+    // Posted: a button that opens a modal loop must not hold the driver in it.
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return true;
+}
+
+bool ChooseFromPopupMenu(std::initializer_list<WPARAM> keys, DWORD timeoutMs)
+{
+    HWND menu = WaitForWindow(nullptr, "#32768", timeoutMs);
+    if (!menu)
+        return false;
+    for (WPARAM key : keys) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+        Sleep(30);
+    }
+    return WaitUntil([&] { return !IsWindowVisible(menu); });
+}
+
+void RunDriven(const std::function<void()> &run, const std::function<void()> &body)
+{
+    struct Job {
+        const std::function<void()> *body;
+    } job = {&body};
+    HANDLE driver = CreateThread(
+        nullptr, 0,
+        [](void *parameter) -> DWORD {
+            (*static_cast<Job *>(parameter)->body)();
+            return 0;
+        },
+        &job, 0, nullptr);
+    run();
+    WaitForSingleObject(driver, INFINITE);
+    CloseHandle(driver);
+}

@@ -1,0 +1,35 @@
+// Drives the program's windows as a person would, from a thread of its own
+// while the window runs its modal loop on the test's main thread.
+#pragma once
+
+#include "tests/support/message_boxes.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// Waits until condition holds, polling; false after timeoutMs.
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 3000);
+
+// A visible top-level window of this process with the caption and class
+// (any class when null) other than except; null after the timeout.
+HWND WaitForWindow(const char *caption, const char *className, DWORD timeoutMs = 3000, HWND except = nullptr);
+
+// The next message box of this process: its caption and text, answered.
+RecordedBox AnswerMessageBox(int answer, DWORD timeoutMs = 3000);
+// True when no message box opened within waitMs.
+bool NoMessageBox(DWORD waitMs);
+
+// Types text into a control, as WM_SETTEXT does.
+void TypeText(HWND window, int id, const char *text);
+std::string ControlText(HWND window, int id);
+// Presses a button a person could press; false when it is greyed or hidden.
+bool Press(HWND window, int id);
+
+// The popup menu that opens next: chooses an item with the keys given
+// (VK_DOWN, VK_UP, VK_RETURN, VK_ESCAPE).
+bool ChooseFromPopupMenu(std::initializer_list<WPARAM> keys, DWORD timeoutMs = 3000);
+
+// Runs body on a new thread while run() runs on this one; joins both.
+void RunDriven(const std::function<void()> &run, const std::function<void()> &body);
