@@ -99,8 +99,11 @@ HBITMAP PictureFromMemory(const void *bytes, DWORD count)
         GlobalFree(block);
         return nullptr;
     }
+    // Run mode false: Wine gives a picture loaded in run mode no ownership of
+    // its bitmap, which then outlives it, one per About box. On Windows the
+    // flag only keeps the original data with the picture for its short life.
     IPicture *picture = nullptr;
-    if (FAILED(OleLoadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void **>(&picture)))) {
+    if (FAILED(OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void **>(&picture)))) {
         stream->Release();
         return nullptr;
     }

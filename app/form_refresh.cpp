@@ -65,6 +65,15 @@ static void ShowFieldText(HWND window, int id, const char *text)
         SetDlgItemTextA(window, id, text);
 }
 
+// Selects a list's row (-1: none) only when it changes: a selection repaints
+// the list, which costs more than asking.
+static void ShowListRow(HWND window, int id, int row)
+{
+    HWND list = GetDlgItem(window, id);
+    if (SendMessageA(list, CB_GETCURSEL, 0, 0) != row)
+        SendMessageA(list, CB_SETCURSEL, row, 0);
+}
+
 static void PrepareForLoad(ServiceSettings &s)
 {
     FillBytes(s.binaryPath, sizeof(s.binaryPath), 0);
@@ -82,13 +91,10 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     ShowFieldText(window, BinaryPathField, s.binaryPath);
     ShowFieldText(window, DisplayNameField, s.displayName);
     ShowFieldText(window, DescriptionField, s.description);
-    SendDlgItemMessageA(window, ServiceTypeList, CB_SETCURSEL, OptionIndexForValue(ServiceTypeOptions, s.serviceType),
-                        0);
-    SendDlgItemMessageA(window, StartTypeList, CB_SETCURSEL, OptionIndexForValue(StartTypeOptions, s.startType), 0);
-    SendDlgItemMessageA(window, ErrorControlList, CB_SETCURSEL,
-                        OptionIndexForValue(ErrorControlOptions, s.errorControl), 0);
-    SendDlgItemMessageA(window, LoadOrderGroupList, CB_SETCURSEL,
-                        GroupIndexForName(GetDlgItem(window, LoadOrderGroupList), s.loadOrderGroup), 0);
+    ShowListRow(window, ServiceTypeList, OptionIndexForValue(ServiceTypeOptions, s.serviceType));
+    ShowListRow(window, StartTypeList, OptionIndexForValue(StartTypeOptions, s.startType));
+    ShowListRow(window, ErrorControlList, OptionIndexForValue(ErrorControlOptions, s.errorControl));
+    ShowListRow(window, LoadOrderGroupList, GroupIndexForName(GetDlgItem(window, LoadOrderGroupList), s.loadOrderGroup));
     ShowFieldText(window, DependenciesField, s.dependencies);
 
     const bool running = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr,

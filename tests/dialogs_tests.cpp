@@ -1,0 +1,423 @@
+// The installed-services picker, the hyperlink label and the About box, run
+// for real and driven from a second thread as a person would drive them.
+#include "app/about_box.h"
+#include "app/dialog_template.h"
+#include "app/hyperlink.h"
+#include "app/main_window.h"
+#include "app/services_picker.h"
+#include "app/startup.h"
+#include "resources/resource_ids.h"
+#include "resources/version.h"
+#include "tests/support/gdi_objects.h"
+#include "tests/support/gui_driver.h"
+#include "tests/support/services.h"
+
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+static const char GroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
+
+// Writes a group order for one test and puts the old one back after it.
+struct GroupOrder {
+    std::vector<BYTE> saved = std::vector<BYTE>(65536);
+    DWORD savedSize = 65536, type = REG_MULTI_SZ;
+    explicit GroupOrder(const std::string &list)
+    {
+        RegGetValueA(HKEY_LOCAL_MACHINE, GroupOrderKey, "List", RRF_RT_ANY, &type, saved.data(), &savedSize);
+        Write(list);
+    }
+    ~GroupOrder() { Write(std::string(reinterpret_cast<char *>(saved.data()), savedSize)); }
+    static void Write(const std::string &list)
+    {
+        HKEY key;
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        if (list.empty())
+            RegDeleteValueA(key, "List");
+        else
+            RegSetValueExA(key, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(list.data()),
+                           DWORD(list.size()));
+        RegCloseKey(key);
+    }
+};
+
+static std::vector<std::string> Entries(HWND list)
+{
+    std::vector<std::string> entries;
+    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) {
+        char text[MAX_PATH] = {};
+        SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
+static DWORD uiThread;
+
+static HWND FocusOfUiThread()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(uiThread, &info);
+    return info.hwndFocus;
+}
+
+class Dialogs : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        StartProgram();
+        uiThread = GetCurrentThreadId();
+        DeleteLeftoverTestServices();
+    }
+
+    // Runs the picker in mode while script drives it.
+    static void Pick(LONG mode, const std::function<void(HWND picker, HWND list)> &script)
+    {
+        pickerMode = mode;
+        strcpy(pickedName, "stale");
+        RunDriven([] { RunServicesPicker(nullptr, mainIcon); },
+                  [&] {
+                      HWND picker = WaitForWindow("Selecting...", "#32770");
+                      if (!picker) {
+                          ADD_FAILURE() << "no picker";
+                          return;
+                      }
+                      script(picker, GetDlgItem(picker, PickerList));
+                      PostMessageA(picker, WM_CLOSE, 0, 0);
+                  });
+    }
+};
+
+static bool SortedWithoutCase(const std::vector<std::string> &entries)
+{
+    return std::is_sorted(entries.begin(), entries.end(),
+                          [](const std::string &a, const std::string &b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+}
+
+TEST_F(Dialogs, PickerListsTheServicesKeysSortedWithTheFirstSelected)
+{
+    const std::string added = UniqueServiceName("PickerKey");
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Services\\" + added).c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+    std::string first;
+    Pick(1, [&](HWND picker, HWND list) {
+        EXPECT_EQ(ControlText(picker, PickerFrame), "Installed Services List");
+        const auto entries = Entries(list);
+        EXPECT_TRUE(SortedWithoutCase(entries));
+        EXPECT_NE(std::find(entries.begin(), entries.end(), added), entries.end());  // an empty key too
+        EXPECT_NE(std::find(entries.begin(), entries.end(), "Eventlog"), entries.end());
+        EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
+        EXPECT_TRUE(WaitUntil([&] { return FocusOfUiThread() == list; }));
+        EXPECT_EQ(pickedName[0], '\0');  // cleared when the picker opens
+        first = entries.empty() ? "" : entries[0];
+        ASSERT_TRUE(Press(picker, PickerSelect));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    });
+    EXPECT_EQ(std::string(pickedName), first);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Services\\" + added).c_str());
+}
+
+TEST_F(Dialogs, PickerListsTheGroupsSorted)
+{
+    using namespace std::string_literals;
+    GroupOrder groups("Zeta Group\0alpha\0Mid\0\0"s);
+    Pick(0, [&](HWND picker, HWND list) {
+        EXPECT_EQ(ControlText(picker, PickerFrame), "Group List");
+        EXPECT_EQ(Entries(list), (std::vector<std::string>{"alpha", "Mid", "Zeta Group"}));
+    });
+}
+
+TEST_F(Dialogs, EveryWayOfChoosingTakesTheSelectedEntry)
+{
+    using namespace std::string_literals;
+    GroupOrder groups("One\0Two\0Three\0\0"s);
+    struct Way {
+        const char *name;
+        UINT message;
+        WPARAM wParam;
+        bool toList;
+    };
+    const Way ways[] = {
+        {"double click", WM_LBUTTONDBLCLK, 0, true},
+        {"Enter", WM_KEYDOWN, VK_RETURN, true},
+        {"carriage return", WM_CHAR, 13, true},
+        {"Select", BM_CLICK, 0, false},
+    };
+    for (const Way &way : ways) {
+        SCOPED_TRACE(way.name);
+        Pick(0, [&](HWND picker, HWND list) {
+            SendMessageA(list, LB_SETCURSEL, 2, 0);  // "Two"
+            PostMessageA(way.toList ? list : GetDlgItem(picker, PickerSelect), way.message, way.wParam, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+        });
+        EXPECT_STREQ(pickedName, "Two");
+    }
+}
+
+TEST_F(Dialogs, EscapeDoesNothingAndTheCloseBoxChoosesNothing)
+{
+    using namespace std::string_literals;
+    GroupOrder groups("One\0\0"s);
+    Pick(0, [&](HWND picker, HWND list) {
+        PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_FALSE(WaitUntil([&] { return !IsWindow(picker); }, 500));
+        PostMessageA(picker, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    });
+    EXPECT_STREQ(pickedName, "");
+
+    GroupOrder none("");  // an empty list
+    Pick(0, [&](HWND picker, HWND list) {
+        EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+        Press(picker, PickerSelect);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+    });
+    EXPECT_STREQ(pickedName, "");
+}
+
+// Runs the main window while script drives it.
+static void DriveMainWindow(const std::function<void(HWND)> &script)
+{
+    mainWindow = nullptr;
+    RunDriven([] { RunMainWindow(); },
+              [&] {
+                  HWND window = nullptr;
+                  if (WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); }))
+                      script(window);
+                  PostMessageA(window, WM_CLOSE, 0, 0);
+              });
+}
+
+static void ChooseInPicker(const std::string &entry)
+{
+    HWND picker = WaitForWindow("Selecting...", "#32770");
+    ASSERT_TRUE(picker);
+    HWND list = GetDlgItem(picker, PickerList);
+    const LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(entry.c_str()));
+    ASSERT_NE(index, LB_ERR) << entry;
+    SendMessageA(list, LB_SETCURSEL, index, 0);
+    Press(picker, PickerSelect);
+    WaitUntil([&] { return !IsWindow(picker); });
+}
+
+TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
+{
+    using namespace std::string_literals;
+    GroupOrder groups("Mid\0\0"s);
+    const std::string name = UniqueServiceName("Picked");
+    ServiceCleanup cleanup(name);
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    CloseServiceHandle(CreateServiceA(scm, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                                      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                      TestServiceCommand(name, "run").c_str(), nullptr, nullptr, nullptr, nullptr,
+                                      nullptr));
+    CloseServiceHandle(scm);
+    DriveMainWindow([&](HWND window) {
+        TypeText(window, DescriptionField, "from before");
+        ASSERT_TRUE(Press(window, KeyNamePicker));
+        ChooseInPicker(name);
+        EXPECT_EQ(ControlText(window, KeyNameField), name);
+        // The chosen service's own values, not those typed before.
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == TestServiceCommand(name, "run"); }));
+        EXPECT_EQ(ControlText(window, DescriptionField), "");
+
+        TypeText(window, KeyNameField, "");
+        WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, DependenciesField)) != FALSE; });
+        TypeText(window, DependenciesField, "alpha");
+        ASSERT_TRUE(Press(window, DependencyPicker));
+        AnswerMessageBox(IDNO);
+        ChooseInPicker("Mid");
+        EXPECT_EQ(ControlText(window, DependenciesField), "alpha/+Mid");
+        ASSERT_TRUE(Press(window, DependencyPicker));
+        AnswerMessageBox(IDYES);
+        ChooseInPicker(name);
+        EXPECT_EQ(ControlText(window, DependenciesField), "alpha/+Mid/" + name);
+    });
+}
+
+// A picture of part of the screen.
+static std::vector<COLORREF> ScreenPixels(const RECT &area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    Canvas canvas = CreateCanvas(width, height, 0);
+    HDC screen = GetDC(nullptr);
+    BitBlt(canvas.dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++)
+            pixels.push_back(CanvasPixel(canvas, x, y));
+    DestroyCanvas(canvas);
+    return pixels;
+}
+
+static RECT ScreenRectOf(HWND control)
+{
+    RECT area;
+    GetWindowRect(control, &area);
+    return area;
+}
+
+static void ShowAbout(const std::function<void(HWND about)> &script)
+{
+    RunDriven([] { ShowAboutBox(nullptr, mainIcon); },
+              [&] {
+                  HWND about = WaitForWindow(nullptr, "#32770");
+                  if (!about) {
+                      ADD_FAILURE() << "no About box";
+                      return;
+                  }
+                  SetForegroundWindow(about);
+                  WaitUntil([&] { return GetForegroundWindow() == about; });
+                  script(about);
+                  PostMessageA(about, WM_CLOSE, 0, 0);
+              });
+}
+
+static std::string BuiltProgram()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    *strrchr(path, '\\') = '\0';
+    *strrchr(path, '\\') = '\0';
+    return std::string(path) + "\\tarnex.exe";
+}
+
+TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
+{
+    strcpy(programPath, BuiltProgram().c_str());
+    HBITMAP expected = LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE);
+    ASSERT_TRUE(expected);
+    ShowAbout([&](HWND about) {
+        char caption[MAX_PATH] = {};
+        GetWindowTextA(about, caption, sizeof(caption));
+        EXPECT_STREQ(caption, "About Tarnex Version: " TARNEX_VERSION_TEXT);
+        Sleep(300);  // painted
+
+        // The picture, 200 x 190 pixels at (100, 62) of the client area.
+        POINT origin = {100, 62};
+        ClientToScreen(about, &origin);
+        const auto shown = ScreenPixels({origin.x, origin.y, origin.x + 200, origin.y + 190});
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, expected);
+        int differing = 0;
+        for (int y = 0; y < 190; y += 7)
+            for (int x = 0; x < 200; x += 7)
+                differing += shown[y * 200 + x] != GetPixel(dc, x, y);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        EXPECT_EQ(differing, 0);
+
+        // The link's text is blue; the frame's caption is not.
+        const auto link = ScreenPixels(ScreenRectOf(GetDlgItem(about, AboutLink)));
+        EXPECT_GT(std::count(link.begin(), link.end(), HyperlinkColour), 10);
+        RECT frameCaption = ScreenRectOf(GetDlgItem(about, AboutFrame));
+        frameCaption.bottom = frameCaption.top + 12;
+        const auto frame = ScreenPixels(frameCaption);
+        EXPECT_EQ(std::count(frame.begin(), frame.end(), HyperlinkColour), 0);
+    });
+    DeleteObject(expected);
+}
+
+TEST_F(Dialogs, TheLinkUnderlinesWhileHoveredAndClicksWithoutClosing)
+{
+    ShowAbout([&](HWND about) {
+        HWND link = GetDlgItem(about, AboutLink);
+        const HFONT own = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
+        SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        const HFONT hovered = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
+        LOGFONTA description = {};
+        GetObjectA(hovered, sizeof(description), &description);
+        EXPECT_NE(hovered, own);
+        EXPECT_TRUE(description.lfUnderline);
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        GetGUIThreadInfo(uiThread, &info);
+        EXPECT_EQ(info.hwndCapture, link);
+        EXPECT_EQ(SendMessageA(link, WM_SETCURSOR, WPARAM(link), HTCLIENT), 1);
+
+        SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(-40, -40));  // left it
+        EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0)), own);
+        GetGUIThreadInfo(uiThread, &info);
+        EXPECT_NE(info.hwndCapture, link);
+
+        // A click tells the dialog, which opens the web page and stays open.
+        PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        EXPECT_FALSE(WaitUntil([&] { return !IsWindow(about); }, 1000));
+        EXPECT_TRUE(NoMessageBox(100));
+    });
+}
+
+TEST_F(Dialogs, EscapeKeepsTheAboutBoxOkAndTheCloseBoxEndIt)
+{
+    ShowAbout([&](HWND about) {
+        PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_FALSE(WaitUntil([&] { return !IsWindow(about); }, 500));
+        ASSERT_TRUE(Press(about, AboutOk));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    });
+    ShowAbout([&](HWND about) {
+        PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    });
+}
+
+// Closes each About box as soon as it is shown.
+static HHOOK closer;
+static LRESULT CALLBACK CloseWhenShown(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE)
+        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
+    return CallNextHookEx(closer, code, wParam, lParam);
+}
+
+TEST_F(Dialogs, ATousandAboutBoxesLeaveNoGdiObjectsBehind)
+{
+    closer = SetWindowsHookExA(WH_CBT, CloseWhenShown, nullptr, GetCurrentThreadId());
+    ShowAboutBox(nullptr, mainIcon);  // the first opening may leave lasting objects
+    const int before = CountGdiObjects();
+    for (int i = 0; i < 1000; i++)
+        ShowAboutBox(nullptr, mainIcon);
+    UnhookWindowsHookEx(closer);
+    EXPECT_EQ(CountGdiObjects(), before);
+}
+
+// A dialog with two labels made links, for what the About box cannot show.
+static HFONT underlineFont;
+static INT_PTR CALLBACK TwoLinks(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        const LONG_PTR own = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
+        AttachHyperlink(dialog, 1);
+        AttachHyperlink(dialog, 2);
+        EXPECT_EQ(GetWindowLongPtrA(dialog, GWLP_WNDPROC), LONG_PTR(HyperlinkParentProc));
+        EXPECT_EQ(LONG_PTR(GetPropA(dialog, "_Hyperlink_Original_Proc_")), own);  // subclassed once
+        HWND second = GetDlgItem(dialog, 2);
+        SendMessageA(second, WM_MOUSEMOVE, 0, 0);
+        underlineFont = reinterpret_cast<HFONT>(SendMessageA(second, WM_GETFONT, 0, 0));
+        SendMessageA(second, WM_MOUSEMOVE, 0, MAKELPARAM(-40, -40));
+        EXPECT_EQ(GetObjectType(underlineFont), DWORD(OBJ_FONT));
+        EndDialog(dialog, 0);
+    }
+    return 0;
+}
+
+TEST_F(Dialogs, TwoLinksSubclassTheirDialogOnceAndFreeTheirFonts)
+{
+    DialogTemplate dialog;
+    BeginDialog(&dialog, 1024, DS_SETFONT, 2, 100, 50, "Links", 8, "MS Sans Serif");
+    AddControl(&dialog, WS_CHILD | WS_VISIBLE, 5, 5, 60, 10, 1, StaticClass, "[ one ]");
+    AddControl(&dialog, WS_CHILD | WS_VISIBLE, 5, 20, 60, 10, 2, StaticClass, "[ two ]");
+    RunDialog(&dialog, nullptr, TwoLinks, 0);
+    EXPECT_EQ(GetObjectType(underlineFont), 0u);  // deleted with its label
+}
