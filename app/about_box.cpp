@@ -178,17 +178,13 @@ static void OnInitAbout(HWND window, const OwnerAndIcon *parameter)
 
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR textured;
+    if (TextureDialogMessage(window, message, wParam, &textured))
+        return textured;
     switch (message) {
     case WM_INITDIALOG:
         OnInitAbout(window, reinterpret_cast<const OwnerAndIcon *>(lParam));
         return 0;
-    case WM_ERASEBKGND:
-        PaintTexture(reinterpret_cast<HDC>(wParam), window);
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, 1);
-        return 1;
-    case WM_CTLCOLORSTATIC:
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return INT_PTR(TextureBrush());
     case WM_PAINT:
         PaintPicture(window, PictureX, PictureY, PictureWidth, PictureHeight);
         return 0;

@@ -274,6 +274,9 @@ void CloseMainWindow(HWND window)
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR textured;
+    if (TextureDialogMessage(window, message, wParam, &textured))
+        return textured;
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window, lParam);
@@ -284,14 +287,6 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case TrayNotifyMessage:
         OnTrayNotify(window, wParam, lParam);
         return 0;
-    case WM_ERASEBKGND:
-        PaintTexture(reinterpret_cast<HDC>(wParam), window);
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, 1);
-        return 1;
-    case WM_CTLCOLORSTATIC:
-        // Labels, frames and greyed fields show the texture through.
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return INT_PTR(TextureBrush());
     case WM_TIMER:
         RefreshForm(window);
         return 0;

@@ -69,17 +69,13 @@ static void TakeSelection(HWND window)
 
 INT_PTR CALLBACK ServicesPickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    INT_PTR textured;
+    if (TextureDialogMessage(window, message, wParam, &textured))
+        return textured;
     switch (message) {
     case WM_INITDIALOG:
         OnInitPicker(window, reinterpret_cast<const OwnerAndIcon *>(lParam));
         return 0;  // the list keeps the focus it was given
-    case WM_ERASEBKGND:
-        PaintTexture(reinterpret_cast<HDC>(wParam), window);
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, 1);
-        return 1;
-    case WM_CTLCOLORSTATIC:
-        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return INT_PTR(TextureBrush());
     case WM_COMMAND:
         // Select, Enter, a double click or a carriage return; Esc does nothing.
         if (wParam == PickerSelect)

@@ -173,6 +173,23 @@ HBRUSH TextureBrush()
     return textureBrush;
 }
 
+bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, INT_PTR *result)
+{
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    switch (message) {
+    case WM_ERASEBKGND:
+        PaintTexture(dc, dialog);
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 1);
+        *result = 1;
+        return true;
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(dc, TRANSPARENT);
+        *result = INT_PTR(TextureBrush());
+        return true;
+    }
+    return false;
+}
+
 static void DeleteAndForget(HGDIOBJ object)
 {
     if (object)

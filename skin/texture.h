@@ -27,6 +27,10 @@ void PaintTexture(HDC dc, HWND window);
 // The brush the windows hand out for WM_CTLCOLORSTATIC: made once from the
 // texture and kept, so that none pile up.
 HBRUSH TextureBrush();
+// The texture's part in a dialog procedure: the background (WM_ERASEBKGND)
+// and the background of static texts, frames and greyed fields
+// (WM_CTLCOLORSTATIC). True, with the procedure's result, for those two.
+bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, INT_PTR *result);
 // Deletes the texture, its kept brush and the lighter texture before a new
 // one is generated.
 void DiscardTexture(HBITMAP *highlightBitmap);

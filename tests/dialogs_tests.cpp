@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "resources/version.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/services.h"
 
@@ -20,42 +21,11 @@
 #include <string>
 #include <vector>
 
-static const char GroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
-
-// Writes a group order for one test and puts the old one back after it.
+// A group order for one test, the old one put back after it.
 struct GroupOrder {
-    std::vector<BYTE> saved = std::vector<BYTE>(65536);
-    DWORD savedSize = 65536, type = REG_MULTI_SZ;
-    explicit GroupOrder(const std::string &list)
-    {
-        RegGetValueA(HKEY_LOCAL_MACHINE, GroupOrderKey, "List", RRF_RT_ANY, &type, saved.data(), &savedSize);
-        Write(list);
-    }
-    ~GroupOrder() { Write(std::string(reinterpret_cast<char *>(saved.data()), savedSize)); }
-    static void Write(const std::string &list)
-    {
-        HKEY key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (list.empty())
-            RegDeleteValueA(key, "List");
-        else
-            RegSetValueExA(key, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(list.data()),
-                           DWORD(list.size()));
-        RegCloseKey(key);
-    }
+    GroupOrderBackup backup;
+    explicit GroupOrder(const std::string &list) { WriteGroupOrder(list); }
 };
-
-static std::vector<std::string> Entries(HWND list)
-{
-    std::vector<std::string> entries;
-    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        char text[MAX_PATH] = {};
-        SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
 
 static DWORD uiThread;
 
@@ -110,7 +80,7 @@ TEST_F(Dialogs, PickerListsTheServicesKeysSortedWithTheFirstSelected)
     std::string first;
     Pick(1, [&](HWND picker, HWND list) {
         EXPECT_EQ(ControlText(picker, PickerFrame), "Installed Services List");
-        const auto entries = Entries(list);
+        const auto entries = ListBoxEntries(list);
         EXPECT_TRUE(SortedWithoutCase(entries));
         EXPECT_NE(std::find(entries.begin(), entries.end(), added), entries.end());  // an empty key too
         EXPECT_NE(std::find(entries.begin(), entries.end(), "Eventlog"), entries.end());
@@ -131,7 +101,7 @@ TEST_F(Dialogs, PickerListsTheGroupsSorted)
     GroupOrder groups("Zeta Group\0alpha\0Mid\0\0"s);
     Pick(0, [&](HWND picker, HWND list) {
         EXPECT_EQ(ControlText(picker, PickerFrame), "Group List");
-        EXPECT_EQ(Entries(list), (std::vector<std::string>{"alpha", "Mid", "Zeta Group"}));
+        EXPECT_EQ(ListBoxEntries(list), (std::vector<std::string>{"alpha", "Mid", "Zeta Group"}));
     });
 }
 

@@ -1,5 +1,7 @@
 // The registry readers, on data that the tests write into Wine's registry.
 #include "service/registry_lists.h"
+#include "tests/support/group_order.h"
+#include "tests/support/gui_driver.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
@@ -10,59 +12,9 @@
 static const char GroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
 static const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 
-// Keeps the group order as it was before the test and puts it back after it,
-// whatever the test did to the key or its "List".
-struct GroupOrderBackup {
-    std::vector<BYTE> data;
-    DWORD type = REG_MULTI_SZ;
-    bool existed = false;
-    GroupOrderBackup()
-    {
-        data.resize(65536);
-        DWORD size = DWORD(data.size());
-        existed = RegGetValueA(HKEY_LOCAL_MACHINE, GroupOrderKey, "List", RRF_RT_ANY, &type, data.data(), &size) == 0;
-        data.resize(existed ? size : 0);
-    }
-    ~GroupOrderBackup()
-    {
-        HKEY key;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        if (existed)
-            RegSetValueExA(key, "List", 0, type, data.data(), DWORD(data.size()));
-        else
-            RegDeleteValueA(key, "List");
-        RegCloseKey(key);
-    }
-};
-
-static void WriteList(const std::string &bytes)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              0);
-    // Data is stored as written: a list without its final terminator stays so.
-    const BYTE none = 0;
-    RegSetValueExA(key, "List", 0, REG_MULTI_SZ,
-                   bytes.empty() ? &none : reinterpret_cast<const BYTE *>(bytes.data()), DWORD(bytes.size()));
-    RegCloseKey(key);
-}
-
-static std::vector<std::string> ListBoxEntries(HWND list)
-{
-    std::vector<std::string> entries;
-    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
-        char text[MAX_PATH] = {};
-        SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
 static std::vector<std::string> GroupsRead(const std::string &bytes)
 {
-    WriteList(bytes);
+    WriteGroupOrder(bytes);
     HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ReadServiceGroupOrder(list, GroupListBox);
     std::vector<std::string> entries = ListBoxEntries(list);
@@ -91,7 +43,7 @@ TEST(ServiceGroupOrder, FillsAComboBoxWithKindZero)
 {
     GroupOrderBackup backup;
     using namespace std::string_literals;
-    WriteList("TDI\0Boot Bus Extender\0\0"s);
+    WriteGroupOrder("TDI\0Boot Bus Extender\0\0"s);
     HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_HASSTRINGS, 0, 0, 100, 100, nullptr,
                                  nullptr, nullptr, nullptr);
     ReadServiceGroupOrder(combo, GroupListCombo);

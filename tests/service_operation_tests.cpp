@@ -28,6 +28,14 @@ static std::string FailureText(DWORD code)
 }
 
 // A record as a fresh form would fill it for the test service.
+// Exactly one failure box, with the title and the text of the error code.
+static void ExpectOneFailure(const std::vector<RecordedBox> &boxes, const char *caption, DWORD code)
+{
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, caption);
+    EXPECT_EQ(boxes[0].text, FailureText(code));
+}
+
 static ServiceSettings NewSettings(const std::string &name, const char *mode = "run")
 {
     ServiceSettings settings = {};
@@ -206,10 +214,7 @@ TEST_F(ServiceOperations, InstallOfATakenNameIsReported)
     WatchMessageBoxes();
     SetLastError(0);
     EXPECT_EQ(RunAll(s, Install), 0);
-    const auto boxes = StopWatchingMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error Creating the new service!");
-    EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_EXISTS));
+    ExpectOneFailure(StopWatchingMessageBoxes(), "Error Creating the new service!", ERROR_SERVICE_EXISTS);
 }
 
 TEST_F(ServiceOperations, LoadConfigReadsAServiceMadeBySc)
@@ -266,10 +271,7 @@ TEST_F(ServiceOperations, LoadConfigOfAnInvalidNameIsReportedAndFlagged)
     ServiceSettings s = LoadSettings("a/b");
     WatchMessageBoxes();
     EXPECT_EQ(RunAll(s, LoadConfig), 0);
-    const auto boxes = StopWatchingMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
-    EXPECT_EQ(boxes[0].text, FailureText(ERROR_INVALID_NAME));
+    ExpectOneFailure(StopWatchingMessageBoxes(), "Error 0pening a Service of the SCM!", ERROR_INVALID_NAME);
     EXPECT_EQ(keyNameRejected, 1);
     EXPECT_EQ(scmAccessDenied, 0);
 }
@@ -327,10 +329,7 @@ TEST_F(ServiceOperations, AFailedStartIsReportedWithItsOwnTitle)
     ServiceSettings s = LoadSettings(name);
     WatchMessageBoxes();
     EXPECT_EQ(RunByName(s, Start), 0);
-    const auto boxes = StopWatchingMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error Installing Service");
-    EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_REQUEST_TIMEOUT));
+    ExpectOneFailure(StopWatchingMessageBoxes(), "Error Installing Service", ERROR_SERVICE_REQUEST_TIMEOUT);
 }
 
 TEST_F(ServiceOperations, ARefusedStopLeavesTheServiceInstalled)
@@ -474,10 +473,7 @@ TEST_F(ServiceOperations, RefusedAccessIsReportedAndFlagged)
     ServiceSettings s = LoadSettings(name);
     WatchMessageBoxes();
     EXPECT_EQ(RunAll(s, LoadConfig), 0);
-    const auto boxes = StopWatchingMessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
-    EXPECT_EQ(boxes[0].text, FailureText(ERROR_ACCESS_DENIED));
+    ExpectOneFailure(StopWatchingMessageBoxes(), "Error 0pening a Service of the SCM!", ERROR_ACCESS_DENIED);
     EXPECT_EQ(scmAccessDenied, 1);
     EXPECT_EQ(keyNameRejected, 0);
 }

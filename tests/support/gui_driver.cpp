@@ -94,6 +94,18 @@ std::string ControlText(HWND window, int id)
     return TextOf(GetDlgItem(window, id));
 }
 
+std::vector<std::string> ListBoxEntries(HWND list)
+{
+    std::vector<std::string> entries;
+    const int count = int(SendMessageA(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; i++) {
+        char text[MAX_PATH] = {};
+        SendMessageA(list, LB_GETTEXT, i, LPARAM(text));
+        entries.push_back(text);
+    }
+    return entries;
+}
+
 bool Press(HWND window, int id)
 {
     HWND button = GetDlgItem(window, id);

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // Waits until condition holds, polling; false after timeoutMs.
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 3000);
@@ -24,6 +25,8 @@ bool NoMessageBox(DWORD waitMs);
 // Types text into a control, as WM_SETTEXT does.
 void TypeText(HWND window, int id, const char *text);
 std::string ControlText(HWND window, int id);
+// The texts of a list box's entries, in its order.
+std::vector<std::string> ListBoxEntries(HWND list);
 // Presses a button a person could press; false when it is greyed or hidden.
 bool Press(HWND window, int id);
 
