@@ -24,7 +24,8 @@ constexpr DWORD RemoveStopPause = 1000;
 static void CopyField(char *field, const char *text, DWORD size)
 {
     const size_t length = text ? strnlen(text, size - 1) : 0;
-    memcpy(field, text, length);
+    if (length)
+        memcpy(field, text, length);
     field[length] = '\0';
 }
 
