@@ -28,7 +28,11 @@ static void Unsubclass(HWND window)
 int AttachHyperlink(HWND dialog, int id)
 {
     HWND label = GetDlgItem(dialog, id);
-    if (dialog && GetWindowLongPtrA(dialog, GWLP_WNDPROC) != LONG_PTR(HyperlinkParentProc))
+    // A label or dialog subclassed before keeps its first subclass: a second
+    // one would take the first for the original procedure and call itself.
+    if (GetPropA(label, OriginalProcProperty))
+        return 1;
+    if (dialog && !GetPropA(dialog, OriginalProcProperty))
         Subclass(dialog, HyperlinkParentProc);
     SetWindowLongA(label, GWL_STYLE, GetWindowLongA(label, GWL_STYLE) | SS_NOTIFY);
     Subclass(label, HyperlinkLabelProc);

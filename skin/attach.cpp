@@ -2,18 +2,22 @@
 #include "skin/record.h"
 
 #include "skin/button.h"
+#include "skin/memory_calls.h"
 #include "skin/parent.h"
 
+#include <stddef.h>
 #include <string.h>
 
 #ifndef _WIN64
 static_assert(sizeof(SkinDescriptor) == 64, "sixteen 32-bit fields");
-static_assert(sizeof(CTRL_STRUCT) == 76, "the descriptor and three fields of the record's own");
+static_assert(offsetof(CTRL_STRUCT, normalLook) == 76, "the descriptor and three fields of the record's own");
 #endif
 
 const char SkinRecordProperty[] = "CTRL_STRUCT";
 const char OldProcProperty[] = "OLD_WND_PROC";
 const char WallpaperProperty[] = "WND_WALLPAPER";
+
+MemoryCalls memoryCalls = {GlobalAlloc};
 
 HWND hotControl;
 HCURSOR savedClassCursor;
@@ -43,12 +47,21 @@ bool HasHotLook(const CTRL_STRUCT *record)
     return skin.hotIcon || (skin.flags & CTRL_HOT_BORDER) || skin.hotTextColor || skin.hotFont || skin.hotBitmap;
 }
 
+static void FreeRecord(CTRL_STRUCT *record)
+{
+    if (record->normalLook.lightened)
+        DestroyIcon(record->normalLook.lightened);
+    if (record->hotLook.lightened)
+        DestroyIcon(record->hotLook.lightened);
+    GlobalFree(record);
+}
+
 void RemoveRecord(HWND control)
 {
     CTRL_STRUCT *record = SkinRecord(control);
     if (!record)
         return;
-    GlobalFree(record);
+    FreeRecord(record);
     RemovePropA(control, SkinRecordProperty);
 }
 
@@ -76,6 +89,13 @@ LRESULT CallOldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (!old)
         return DefWindowProcA(window, message, wParam, lParam);
     return CallWindowProcA(old, window, message, wParam, lParam);
+}
+
+LRESULT CallOldProcLast(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = CallOldProc(window, message, wParam, lParam);
+    RemovePropA(window, OldProcProperty);
+    return result;
 }
 
 HRGN RegionFromBitmap(HBITMAP bitmap)
@@ -116,24 +136,27 @@ HRGN RegionFromBitmap(HBITMAP bitmap)
 
 // Keeps a copy of the descriptor with the control. A control skinned before
 // keeps what its first attachment learned of it: its own style is already
-// owner-drawn by now.
+// owner-drawn by now. The new record is made before the old one goes, so a
+// control whose record cannot be had keeps the skin it has.
 static CTRL_STRUCT *StoreRecord(HWND control, const SkinDescriptor *descriptor, bool *reattached)
 {
-    CTRL_STRUCT kept = {};
-    *reattached = false;
-    if (CTRL_STRUCT *earlier = SkinRecord(control)) {
-        kept = *earlier;
-        *reattached = true;
-    }
-    RemoveRecord(control);
-    auto *record = static_cast<CTRL_STRUCT *>(GlobalAlloc(GPTR, sizeof(CTRL_STRUCT)));
+    auto *record = static_cast<CTRL_STRUCT *>(memoryCalls.globalAlloc(GPTR, sizeof(CTRL_STRUCT)));
     if (!record)
         return nullptr;
-    SetPropA(control, SkinRecordProperty, record);
+    CTRL_STRUCT *earlier = SkinRecord(control);
+    if (earlier) {
+        record->buttonKind = earlier->buttonKind;
+        record->checkState = earlier->checkState;
+        record->savedStyle = earlier->savedStyle;
+    }
     memcpy(&record->skin, descriptor, sizeof(SkinDescriptor));
-    record->buttonKind = kept.buttonKind;
-    record->checkState = kept.checkState;
-    record->savedStyle = kept.savedStyle;
+    if (!SetPropA(control, SkinRecordProperty, record)) {
+        GlobalFree(record);
+        return nullptr;
+    }
+    *reattached = earlier != nullptr;
+    if (earlier)
+        FreeRecord(earlier);
     return record;
 }
 
@@ -176,7 +199,7 @@ int AttachSkin(HWND control, const SkinDescriptor *descriptor)
     bool reattached;
     CTRL_STRUCT *record = StoreRecord(control, descriptor, &reattached);
     if (!record)
-        return 1;
+        return 0;
     if (!reattached) {
         ReadButtonKind(control, record);
         MakeOwnerDraw(control, record);

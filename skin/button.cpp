@@ -93,13 +93,16 @@ static void RestoreClassCursor(HWND control)
     savedClassCursor = nullptr;
 }
 
-// A mouse move releases any capture; a release over a control that is not
-// hot keeps the control's own, or the press it ends would be cancelled
-// before the button could report its click.
-static void BecomeHot(HWND control, const CTRL_STRUCT *record, bool fromRelease)
+// Becoming hot ends the capture the skin took after its drop-down menu, and
+// never a capture of the button's own: that one belongs to a press (mouse
+// or space bar) which would lose its click.
+static void BecomeHot(HWND control, CTRL_STRUCT *record)
 {
-    if (!fromRelease)
-        ReleaseCapture();
+    if (record->menuCapture) {
+        record->menuCapture = FALSE;
+        if (GetCapture() == control)
+            ReleaseCapture();
+    }
     if (record->skin.hoverCursor)
         savedClassCursor =
             reinterpret_cast<HCURSOR>(SetClassLongPtrA(control, GCLP_HCURSOR, LONG_PTR(record->skin.hoverCursor)));
@@ -157,7 +160,7 @@ static bool InArrowStrip(const RECT &window, POINT cursor)
 }
 
 // A press on a control with a drop-down menu; true when it was handled here.
-static bool PressWithMenu(HWND control, const CTRL_STRUCT *record)
+static bool PressWithMenu(HWND control, CTRL_STRUCT *record)
 {
     POINT cursor;
     RECT window;
@@ -176,11 +179,13 @@ static bool PressWithMenu(HWND control, const CTRL_STRUCT *record)
             corner = {window.right, window.top};
         TrackPopupMenu(record->skin.dropMenu, 0, corner.x, corner.y, 0, GetParent(control), nullptr);
         SetCapture(control);
+        record->menuCapture = TRUE;
         InvalidateRect(control, nullptr, TRUE);
         return true;
     }
     if (menuOwner) {
         ReleaseCapture();
+        record->menuCapture = FALSE;
         menuOwner = nullptr;
         InvalidateRect(control, nullptr, TRUE);
         return true;
@@ -188,11 +193,11 @@ static bool PressWithMenu(HWND control, const CTRL_STRUCT *record)
     return false;
 }
 
-static void ReleaseOverControl(HWND control, const CTRL_STRUCT *record)
+static void ReleaseOverControl(HWND control, CTRL_STRUCT *record)
 {
     if (hotControl != control) {
         if (!hotControl)
-            BecomeHot(control, record, true);
+            BecomeHot(control, record);
         return;
     }
     POINT cursor;
@@ -225,7 +230,7 @@ LRESULT CALLBACK SkinButtonProc(HWND control, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_MOUSEMOVE:
         if (record && !hotControl)
-            BecomeHot(control, record, false);
+            BecomeHot(control, record);
         break;
     case WM_MOUSELEAVE:
         if (record)
@@ -267,6 +272,8 @@ LRESULT CALLBACK SkinButtonProc(HWND control, UINT message, WPARAM wParam, LPARA
         }
         RemoveRecord(control);
         break;
+    case WM_NCDESTROY:
+        return CallOldProcLast(control, message, wParam, lParam);
     }
     return CallOldProc(control, message, wParam, lParam);
 }

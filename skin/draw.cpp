@@ -67,7 +67,25 @@ static SIZE IconSize(const ICONINFO &info)
     return {bitmap.bmWidth, bitmap.bmHeight / 2};
 }
 
-static void DrawSilhouette(HDC dc, int x, int y, SIZE size, HICON icon, HBRUSH brush)
+static void DeleteIconBitmaps(const ICONINFO &info)
+{
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+}
+
+SIZE MeasureIcon(HICON icon)
+{
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info))
+        return {0, 0};
+    const SIZE size = IconSize(info);
+    DeleteIconBitmaps(info);
+    return size;
+}
+
+static void DrawSilhouette(HDC dc, int x, int y, SIZE size, HICON icon)
 {
     HDC mask = CreateCompatibleDC(dc);
     // Compatible with the new memory context itself, hence monochrome.
@@ -78,8 +96,10 @@ static void DrawSilhouette(HDC dc, int x, int y, SIZE size, HICON icon, HBRUSH b
 
     const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
     const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+    const COLORREF oldBrushColour = SetDCBrushColor(dc, GetSysColor(COLOR_GRAYTEXT));
     BitBlt(dc, x, y, size.cx, size.cy, mask, 0, 0, BrushWhereSourceBlack);
+    SetDCBrushColor(dc, oldBrushColour);
     SelectObject(dc, oldBrush);
     SetBkColor(dc, oldBack);
     SetTextColor(dc, oldText);
@@ -89,51 +109,56 @@ static void DrawSilhouette(HDC dc, int x, int y, SIZE size, HICON icon, HBRUSH b
     DeleteDC(mask);
 }
 
-void DrawIconCentered(HDC dc, const RECT *rect, HICON icon, int style)
+void DrawSizedIconCentered(HDC dc, const RECT *rect, HICON icon, SIZE size, int style)
 {
-    HBRUSH grey = CreateSolidBrush(GetSysColor(COLOR_GRAYTEXT));
-    ICONINFO info = {};
-    GetIconInfo(icon, &info);
-    const SIZE size = IconSize(info);
     const int x = rect->left + RoundDiv(rect->right - rect->left - size.cx, 2);
     const int y = rect->top + RoundDiv(rect->bottom - rect->top - size.cy, 2);
-
     if (style == IconDisabled)
-        DrawSilhouette(dc, x, y, size, icon, grey);
+        DrawSilhouette(dc, x, y, size, icon);
     else
         DrawIconEx(dc, x, y, icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
+}
 
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    DeleteObject(grey);
+void DrawIconCentered(HDC dc, const RECT *rect, HICON icon, int style)
+{
+    DrawSizedIconCentered(dc, rect, icon, MeasureIcon(icon), style);
+}
+
+// Lightens the colour of every pixel inside the mask and keeps its alpha, so
+// that an icon's soft edges stay soft. One pass over the 32-bit pixels; every
+// channel is lightened alike, so their order in the pixel does not matter.
+static void LightenColourBits(HDC dc, const ICONINFO &info, SIZE size)
+{
+    const DWORD count = DWORD(size.cx) * DWORD(size.cy);
+    auto *colour = static_cast<DWORD *>(GlobalAlloc(GMEM_FIXED, 2 * count * sizeof(DWORD)));
+    if (!colour)
+        return;
+    DWORD *mask = colour + count;
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    if (GetDIBits(dc, info.hbmColor, 0, size.cy, colour, &format, DIB_RGB_COLORS) == size.cy &&
+        GetDIBits(dc, info.hbmMask, 0, size.cy, mask, &format, DIB_RGB_COLORS) == size.cy) {
+        for (DWORD i = 0; i < count; i++) {
+            if (mask[i] & 0xFFFFFF)
+                continue;  // outside the mask
+            const COLORREF lighter = LightenColor(LightenedIconAmount, colour[i] & 0xFFFFFF);
+            colour[i] = (colour[i] & 0xFF000000) | lighter;
+        }
+        SetDIBits(dc, info.hbmColor, 0, size.cy, colour, &format, DIB_RGB_COLORS);
+    }
+    GlobalFree(colour);
 }
 
 HICON MakeLightenedIcon(HDC dc, HICON icon)
 {
     ICONINFO info = {};
-    GetIconInfo(icon, &info);
-    const SIZE size = IconSize(info);
-    HDC colour = CreateCompatibleDC(dc);
-    HDC mask = CreateCompatibleDC(dc);
-    HGDIOBJ oldColour = SelectObject(colour, info.hbmColor);
-    HGDIOBJ oldMask = SelectObject(mask, info.hbmMask);
-
-    for (int y = 0; y < size.cy; y++)
-        for (int x = 0; x < size.cx; x++)
-            if (GetPixel(mask, x, y) == 0)
-                SetPixel(colour, x, y, LightenColor(LightenedIconAmount, GetPixel(colour, x, y)));
-
-    SelectObject(mask, oldMask);
-    SelectObject(colour, oldColour);
-    DeleteDC(mask);
-    DeleteDC(colour);
-    HICON lightened = CreateIconIndirect(&info);
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
+    if (!GetIconInfo(icon, &info))
+        return nullptr;
+    // A monochrome icon has no colours to lighten: its copy is the same.
     if (info.hbmColor)
-        DeleteObject(info.hbmColor);
+        LightenColourBits(dc, info, IconSize(info));
+    HICON lightened = CreateIconIndirect(&info);
+    DeleteIconBitmaps(info);
     return lightened;
 }
 

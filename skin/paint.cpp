@@ -244,18 +244,23 @@ static HBITMAP FaceBitmap(const SkinDescriptor &skin, int state)
     }
 }
 
-static void DrawStateIcon(HDC buffer, HDC itemDc, const RECT *iconRect, HICON icon, int state, DWORD flags)
+// Draws the icon of the state with what the record keeps of it: its size,
+// and its lightened copy, made by the first paint that shows it lightened.
+static void DrawStateIcon(HDC buffer, HDC itemDc, const RECT *iconRect, HICON icon, SkinIconLook *look, int state,
+                          DWORD flags)
 {
+    if (!look->size.cx)
+        look->size = MeasureIcon(icon);
     if (state == PaintDisabled) {
-        DrawIconCentered(buffer, iconRect, icon, IconDisabled);
-    } else if ((flags & CTRL_GRADIENT_FACE) ||
-               ((flags & CTRL_FLAT_FACE) && (state == PaintHot || state == PaintPressed))) {
-        HICON lightened = MakeLightenedIcon(itemDc, icon);
-        DrawIconCentered(buffer, iconRect, lightened, IconNormal);
-        DestroyIcon(lightened);
-    } else {
-        DrawIconCentered(buffer, iconRect, icon, IconNormal);
+        DrawSizedIconCentered(buffer, iconRect, icon, look->size, IconDisabled);
+        return;
     }
+    const bool lighten = (flags & CTRL_GRADIENT_FACE) ||
+                         ((flags & CTRL_FLAT_FACE) && (state == PaintHot || state == PaintPressed));
+    if (lighten && !look->lightened)
+        look->lightened = MakeLightenedIcon(itemDc, icon);
+    DrawSizedIconCentered(buffer, iconRect, lighten && look->lightened ? look->lightened : icon, look->size,
+                          IconNormal);
 }
 
 static void DrawCaption(HDC buffer, const char *caption, RECT *captionRect)
@@ -309,7 +314,7 @@ static void DrawFocusFrame(HDC buffer, RECT focus, const SkinDescriptor &skin)
     DrawDottedLine(buffer, left + 1, bottom + 1, width - 1, TRUE, colour);
 }
 
-void PaintSkinnedButton(const DRAWITEMSTRUCT *item, const CTRL_STRUCT *record)
+void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record)
 {
     const SkinDescriptor &skin = record->skin;
     const DWORD flags = skin.flags;
@@ -354,15 +359,13 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, const CTRL_STRUCT *record)
 
     int state = PaintFace(buffer, item, record, &face, &iconRect, &captionRect);
 
-    HICON icon;
+    bool showHotIcon = false;
     COLORREF textColour;
     if (item->itemState & ODS_DISABLED) {
         state = PaintDisabled;
         textColour = GetSysColor(COLOR_GRAYTEXT);
-        icon = skin.normalIcon;
     } else {
-        const bool lit = state == PaintHot || state == PaintPressed;
-        icon = skin.hotIcon && lit ? skin.hotIcon : skin.normalIcon;
+        showHotIcon = skin.hotIcon && (state == PaintHot || state == PaintPressed);
         if (skin.pressedTextColor && state == PaintPressed)
             textColour = skin.pressedTextColor;
         else if (skin.hotTextColor && state == PaintHot)
@@ -372,6 +375,7 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, const CTRL_STRUCT *record)
         else
             textColour = GetSysColor(COLOR_BTNTEXT);
     }
+    const HICON icon = showHotIcon ? skin.hotIcon : skin.normalIcon;
     SetTextColor(buffer, textColour);
     if (skin.hotFont && (state == PaintHot || state == PaintPressed))
         SelectObject(buffer, skin.hotFont);
@@ -391,7 +395,8 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, const CTRL_STRUCT *record)
     }
 
     if (icon)
-        DrawStateIcon(buffer, item->hDC, &iconRect, icon, state, flags);
+        DrawStateIcon(buffer, item->hDC, &iconRect, icon, showHotIcon ? &record->hotLook : &record->normalLook, state,
+                      flags);
     if (hasCaption)
         DrawCaption(buffer, caption, &captionRect);
     if (skin.dropMenu)

@@ -6,7 +6,8 @@
 enum PaintState { PaintNormal = 0, PaintHot = 1, PaintPressed = 2, PaintDisabled = 3 };
 
 // Paints the whole button off-screen and copies it to the item's context.
-void PaintSkinnedButton(const DRAWITEMSTRUCT *item, const CTRL_STRUCT *record);
+// Keeps what it learns of the icons in the record.
+void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record);
 // Faces for the normal, hot and pressed states; others paint nothing.
 void PaintGradientFace(HDC dc, const RECT *rect, int state);
 void PaintFlatFace(HDC dc, const RECT *rect, int state);

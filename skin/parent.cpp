@@ -13,7 +13,7 @@ int DrawSkinnedItem(const DRAWITEMSTRUCT *item)
 {
     if (item->CtlType != ODT_BUTTON)
         return 0;
-    const CTRL_STRUCT *record = SkinRecord(item->hwndItem);
+    CTRL_STRUCT *record = SkinRecord(item->hwndItem);
     if (!record)
         return 0;
     PaintSkinnedButton(item, record);
@@ -92,6 +92,8 @@ LRESULT CALLBACK SkinParentProc(HWND parent, UINT message, WPARAM wParam, LPARAM
     case WM_DESTROY:
         ReplaceObjectProperty(parent, WallpaperProperty, nullptr);
         break;
+    case WM_NCDESTROY:
+        return CallOldProcLast(parent, message, wParam, lParam);
     case WM_ERASEBKGND:
         result = CallOldProc(parent, message, wParam, lParam);
         return EraseWithWallpaper(parent, reinterpret_cast<HDC>(wParam), result);

@@ -4,12 +4,23 @@
 
 #include "skin/skin.h"
 
-// A control's skin: the caller's descriptor and what attachment learned.
+// What painting learns of one of the skin's icons, once: its size and its
+// lightened copy (made by the first paint that shows it lightened).
+struct SkinIconLook {
+    SIZE size;  // zero until measured
+    HICON lightened;
+};
+
+// A control's skin: the caller's descriptor and what attachment learned,
+// then what the skin keeps while the control lives.
 struct CTRL_STRUCT {
     SkinDescriptor skin;
     DWORD buttonKind;  // the control's BS_ type before attachment, 0 for a push button
     DWORD checkState;  // 1 when the skinned control counts as checked
     LONG savedStyle;   // the control's style before attachment
+    SkinIconLook normalLook;
+    SkinIconLook hotLook;
+    BOOL menuCapture;  // the skin captured the mouse after the drop-down menu
 };
 
 extern const char SkinRecordProperty[];   // "CTRL_STRUCT"
@@ -31,7 +42,7 @@ extern UINT_PTR tooltipTimer;
 CTRL_STRUCT *SkinRecord(HWND control);
 // A record whose look changes while the control is hot.
 bool HasHotLook(const CTRL_STRUCT *record);
-// Frees the record and removes its property.
+// Frees the record, with the icons it made, and removes its property.
 void RemoveRecord(HWND control);
 
 // Installs procedure on window unless the property already names an earlier
@@ -43,3 +54,6 @@ void ReplaceObjectProperty(HWND window, const char *property, HGDIOBJ object);
 HRGN RegionFromBitmap(HBITMAP bitmap);
 // Calls a window's replaced procedure, kept under "OLD_WND_PROC".
 LRESULT CallOldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The same for the window's last message, WM_NCDESTROY; the property goes
+// with it.
+LRESULT CallOldProcLast(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,6 +11,9 @@ static DWORD randomState;
 constexpr DWORD RandomSeed = 214013;
 constexpr int RampSize = 256;
 constexpr int RampMiddle = 128;
+// Noise is spread over twice the amplitude, which must stay below the
+// generator's 32768 numbers.
+constexpr LONG AmplitudeLimit = 16384;
 
 int NextRandom()
 {
@@ -78,17 +81,22 @@ DWORD GenerateTexture(DWORD pattern, const RECT *rect, LONG amplitude, BYTE high
                       COLORREF tintColour, HBITMAP *baseBitmap, HBITMAP *highlightBitmap)
 {
     randomState = RandomSeed;
-    const LONG width = rect->right - rect->left;
-    const LONG height = rect->bottom - rect->top;
-    if (width < 1 || height < 1 || (pattern & 0xFF) != TexturePatternNoise)
+    const LONGLONG width = LONGLONG(rect->right) - rect->left;
+    const LONGLONG height = LONGLONG(rect->bottom) - rect->top;
+    if (width < 1 || height < 1 || (pattern & 0xFF) != TexturePatternNoise || amplitude >= AmplitudeLimit)
         return ERROR_INVALID_PARAMETER;
-    const DWORD stride = ((8 * width + 31) >> 5) << 2;
-    const DWORD imageSize = height * stride;
+    // Rows of 8-bit pixels padded to 4 bytes; the whole block is counted in
+    // 32 bits, as the bitmap header and the allocation do.
+    const ULONGLONG stride = (ULONGLONG(width) + 3) & ~3ULL;
+    const ULONGLONG image = stride * ULONGLONG(height);
+    if (image + offsetof(TextureBlock, pixels) > MAXDWORD)
+        return ERROR_INVALID_PARAMETER;
+    const DWORD imageSize = DWORD(image);
 
     auto *block = static_cast<TextureBlock *>(GlobalAlloc(GPTR, offsetof(TextureBlock, pixels) + imageSize));
     if (!block)
         return FailureCode();
-    block->header = {sizeof(BITMAPINFOHEADER), width, height, 1, 8, BI_RGB, imageSize, 0, 0, 0, 0};
+    block->header = {sizeof(BITMAPINFOHEADER), LONG(width), LONG(height), 1, 8, BI_RGB, imageSize, 0, 0, 0, 0};
     RGBQUAD *highlight = nullptr;
     if (highlightPercent) {
         highlight = static_cast<RGBQUAD *>(GlobalAlloc(GPTR, sizeof(block->colours)));
@@ -113,11 +121,11 @@ DWORD GenerateTexture(DWORD pattern, const RECT *rect, LONG amplitude, BYTE high
 
     // Uniform noise in a band of amplitude around the middle of the ramp,
     // bottom row first as the rows lie in memory.
-    const LONG band = 2 * amplitude > 1 ? 2 * amplitude : 1;
-    const int divisor = 32767 / band;
-    for (LONG y = 0; y < height; y++) {
+    const LONGLONG band = 2LL * amplitude > 1 ? 2LL * amplitude : 1;
+    const int divisor = int(32767 / band);
+    for (LONGLONG y = 0; y < height; y++) {
         BYTE *row = block->pixels + y * stride;
-        for (LONG x = 0; x < width; x++)
+        for (LONGLONG x = 0; x < width; x++)
             row[x] = BYTE(NextRandom() / divisor + RampMiddle - (amplitude & 0xFF));
     }
 

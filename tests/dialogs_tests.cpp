@@ -370,6 +370,7 @@ static INT_PTR CALLBACK TwoLinks(HWND dialog, UINT message, WPARAM, LPARAM)
         const LONG_PTR own = GetWindowLongPtrA(dialog, GWLP_WNDPROC);
         AttachHyperlink(dialog, 1);
         AttachHyperlink(dialog, 2);
+        AttachHyperlink(dialog, 2);  // twice: the first attachment stays
         EXPECT_EQ(GetWindowLongPtrA(dialog, GWLP_WNDPROC), LONG_PTR(HyperlinkParentProc));
         EXPECT_EQ(LONG_PTR(GetPropA(dialog, "_Hyperlink_Original_Proc_")), own);  // subclassed once
         HWND second = GetDlgItem(dialog, 2);
@@ -382,7 +383,7 @@ static INT_PTR CALLBACK TwoLinks(HWND dialog, UINT message, WPARAM, LPARAM)
     return 0;
 }
 
-TEST_F(Dialogs, TwoLinksSubclassTheirDialogOnceAndFreeTheirFonts)
+TEST_F(Dialogs, LinksSubclassTheirDialogAndLabelsOnceAndFreeTheirFonts)
 {
     DialogTemplate dialog;
     BeginDialog(&dialog, 1024, DS_SETFONT, 2, 100, 50, "Links", 8, "MS Sans Serif");

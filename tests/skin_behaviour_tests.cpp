@@ -1,6 +1,7 @@
 // Attachment and behaviour of skinned buttons, seen as the messages that
 // reach the original procedures of the buttons and of their parent.
 #include "skin/button.h"
+#include "skin/memory_calls.h"
 #include "skin/paint.h"
 #include "skin/parent.h"
 #include "skin/record.h"
@@ -707,4 +708,117 @@ TEST_F(SkinBehaviour, AMenuLoopWithoutAnOpenMenuChangesNothing)
     menuOwner = MENU_CLOSED_OVER_STRIP;  // nothing to measure: back to 0
     SendMessageA(parent, WM_EXITMENULOOP, 0, 0);
     EXPECT_EQ(menuOwner, nullptr);
+}
+
+static void SendKey(WORD key, DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+static void SendLeftButton(DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Real input: a press the pointer moves through still ends in a click.
+TEST_F(SkinBehaviour, MovingThePointerNeverCancelsAPress)
+{
+    HWND button = AddButton(WS_TABSTOP, 7, 10, 10);
+    AttachSkin(button, &standard);
+    SetForegroundWindow(parent);
+    SetFocus(button);
+    auto clicks = [&] {
+        return std::count_if(seen.begin(), seen.end(), [&](const Seen &s) {
+            return s.window == parent && s.message == WM_COMMAND && s.wParam == MAKEWPARAM(7, BN_CLICKED);
+        });
+    };
+    RECT window;
+    GetWindowRect(button, &window);
+    const POINT off = {window.right + 40, window.bottom + 40};
+
+    // Space held on the focused button while the pointer comes over it.
+    MoveCursor(off.x, off.y);
+    PumpFor(50);
+    hotControl = nullptr;
+    seen.clear();
+    SendKey(VK_SPACE, 0);
+    PumpFor(50);
+    Hover(button);
+    SendKey(VK_SPACE, KEYEVENTF_KEYUP);
+    PumpFor(50);
+    EXPECT_EQ(clicks(), 1);
+
+    // A press with the pointer, a move off the button and back, a release.
+    // The pointer's brief leave was reported before the press, so the move
+    // back makes the button hot during its own press.
+    SendMessageA(button, WM_MOUSELEAVE, 0, 0);
+    seen.clear();
+    SendLeftButton(MOUSEEVENTF_LEFTDOWN);
+    PumpFor(50);
+    MoveCursor(off.x, off.y);
+    Hover(button);
+    SendLeftButton(MOUSEEVENTF_LEFTUP);
+    PumpFor(50);
+    EXPECT_EQ(clicks(), 1);
+}
+
+static HGLOBAL WINAPI NoMemory(UINT, SIZE_T)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+TEST_F(SkinBehaviour, AControlWhoseRecordCannotBeHadKeepsWhatItHad)
+{
+    HWND fresh = AddButton(BS_PUSHBUTTON, 1);
+    HWND skinned = AddButton(BS_PUSHBUTTON, 2, 100, 10);
+    AttachSkin(skinned, &standard);
+    const LONG style = GetWindowLongA(fresh, GWL_STYLE);
+    const LONG_PTR procedure = GetWindowLongPtrA(fresh, GWLP_WNDPROC);
+    memoryCalls.globalAlloc = NoMemory;
+    SkinDescriptor other = standard;
+    other.normalTextColor = RGB(1, 2, 3);
+    const int freshResult = AttachSkin(fresh, &other);
+    const int skinnedResult = AttachSkin(skinned, &other);
+    memoryCalls.globalAlloc = GlobalAlloc;
+
+    EXPECT_EQ(freshResult, 0);
+    EXPECT_EQ(GetWindowLongA(fresh, GWL_STYLE), style);  // an ordinary button still
+    EXPECT_EQ(GetWindowLongPtrA(fresh, GWLP_WNDPROC), procedure);
+    EXPECT_EQ(SkinRecord(fresh), nullptr);
+    EXPECT_EQ(skinnedResult, 0);
+    ASSERT_NE(SkinRecord(skinned), nullptr);  // still painted with its old skin
+    EXPECT_EQ(SkinRecord(skinned)->skin.normalTextColor, standard.normalTextColor);
+}
+
+// Sits above the skin and looks after the skin has seen the last message.
+static bool oldProcPropertyLeft;
+static LRESULT CALLBACK WatchLastMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const WNDPROC below = reinterpret_cast<WNDPROC>(GetPropA(window, "TEST_BELOW"));
+    const LRESULT result = CallWindowProcA(below, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        oldProcPropertyLeft |= GetPropA(window, OldProcProperty) != nullptr;
+        RemovePropA(window, "TEST_BELOW");
+    }
+    return result;
+}
+
+TEST_F(SkinBehaviour, TheSubclassPropertiesGoWithTheirWindows)
+{
+    HWND button = AddButton(0, 1);
+    AttachSkin(button, &standard);
+    for (HWND window : {button, parent})
+        SetPropA(window, "TEST_BELOW", HANDLE(SetWindowLongPtrA(window, GWLP_WNDPROC, LONG_PTR(WatchLastMessage))));
+    oldProcPropertyLeft = false;
+    DestroyWindow(parent);
+    parent = nullptr;
+    EXPECT_FALSE(oldProcPropertyLeft);
 }

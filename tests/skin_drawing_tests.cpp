@@ -343,7 +343,17 @@ TEST(Texture, RefusesEmptyRectanglesAndUnknownPatterns)
     const RECT fine = {0, 0, 4, 4};
     EXPECT_EQ(GenerateTexture(TexturePatternNoise, &empty, 30, 15, 0, 0, &base, &light), DWORD(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(GenerateTexture(1, &fine, 30, 15, 0, 0, &base, &light), DWORD(ERROR_INVALID_PARAMETER));
+    // A band wider than the generator's numbers, and an image larger than
+    // 32 bits can count.
+    EXPECT_EQ(GenerateTexture(TexturePatternNoise, &fine, 16384, 15, 0, 0, &base, &light),
+              DWORD(ERROR_INVALID_PARAMETER));
+    const RECT huge = {0, 0, 70000, 70000};
+    EXPECT_EQ(GenerateTexture(TexturePatternNoise, &huge, 30, 15, 0, 0, &base, &light), DWORD(ERROR_INVALID_PARAMETER));
+    const RECT wide = {0, 0, 0x7FFFFFFF, 2};
+    EXPECT_EQ(GenerateTexture(TexturePatternNoise, &wide, 30, 15, 0, 0, &base, &light), DWORD(ERROR_INVALID_PARAMETER));
     EXPECT_EQ(base, HBITMAP(1));  // outputs untouched
+    EXPECT_EQ(GenerateTexture(TexturePatternNoise, &fine, 16383, 0, 0, 0, &base, &light), 0u);
+    DeleteObject(base);
 }
 
 // The classic button colours, set for one test and put back after it.

@@ -2,6 +2,7 @@
 // section: faces of every state, icon and caption, arrow strip, focus frame,
 // and the GDI object balance over many paints.
 #include "skin/color.h"
+#include "skin/draw.h"
 #include "skin/paint.h"
 #include "skin/record.h"
 #include "skin/screen_calls.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+
+#include <algorithm>
 
 constexpr int Width = 100;
 constexpr int Height = 40;
@@ -198,6 +201,36 @@ TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
         EXPECT_EQ(CountInArea(canvas, s.caption, 0, 25), 0);
         DestroyCanvas(canvas);
     }
+}
+
+// A green square in a soft black shadow of alpha 3 to 50, which the mask
+// counts as part of the icon, as the program's own icons have.
+static COLORREF ShadowedSquare(int x, int y)
+{
+    if (x >= 10 && x < 22 && y >= 10 && y < 22)
+        return IconColour;
+    const int ring = std::max(std::max(10 - x, x - 21), std::max(10 - y, y - 21));
+    return ring <= 5 ? Translucent(RGB(0, 0, 0), BYTE(50 - 9 * (ring - 1))) : NoPixel;
+}
+
+TEST_F(SkinPainting, ALightenedIconKeepsItsSoftEdges)
+{
+    DestroyIcon(icon);
+    icon = MakeTestIcon(ShadowedSquare);
+    skin.normalIcon = icon;
+    Canvas painted = Paint(0);
+    skin.normalIcon = nullptr;
+    Canvas expected = Paint(0);
+    const RECT all = {0, 0, Width, Height};
+    DrawIconCentered(expected.dc, &all, icon, IconNormal);  // the icon as it is, over the same face
+    for (int y = 0; y < Height; y++)
+        for (int x = 0; x < Width; x++)
+            for (int shift : {0, 8, 16})
+                ASSERT_GE(Channel(CanvasPixel(painted, x, y), shift) + 1,
+                          Channel(CanvasPixel(expected, x, y), shift))
+                    << x << "," << y;
+    DestroyCanvas(expected);
+    DestroyCanvas(painted);
 }
 
 TEST_F(SkinPainting, DisabledButtonsGreyIconAndCaption)

@@ -84,7 +84,8 @@ HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha)
                 pixel = 0;
                 maskBits[y * 4 + x / 8] |= BYTE(0x80 >> (x % 8));
             } else {
-                pixel = (withAlpha ? 0xFF000000 : 0) | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+                const DWORD alpha = (c >> 24) ? (c >> 24) : 0xFF;
+                pixel = (withAlpha ? alpha << 24 : 0) | GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
             }
         }
     HBITMAP mask = CreateBitmap(Size, Size, 1, 1, maskBits.data());

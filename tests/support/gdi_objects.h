@@ -22,7 +22,13 @@ COLORREF CanvasPixel(const Canvas &canvas, int x, int y);
 int CountPixels(const Canvas &canvas, COLORREF colour);
 
 // A 32 x 32 icon of 32-bit colour: pixels(x, y) gives each pixel's colour,
-// or NoPixel for a transparent one. With alpha, opaque pixels have alpha
-// 255; without, the icon has no alpha channel and its mask decides.
+// or NoPixel for a transparent one. With alpha, pixels are opaque (alpha
+// 255) unless made Translucent; without, the icon has no alpha channel and
+// its mask decides.
 constexpr COLORREF NoPixel = 0xFFFFFFFF;
+// A colour of alpha 1 to 254, still inside the icon's mask.
+constexpr COLORREF Translucent(COLORREF colour, BYTE alpha)
+{
+    return (colour & 0xFFFFFF) | COLORREF(alpha) << 24;
+}
 HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha = true);
