@@ -135,12 +135,17 @@ void RefreshForm(HWND window)
             ShowLoadedService(window, s);
         } else {
             if (keyNameRejected) {
+                // The report has no owner: the name may have been corrected
+                // while it was shown.
+                char shown[FieldSize];
+                GetDlgItemTextA(window, KeyNameField, shown, sizeof(shown));
+                if (!strcmp(shown, s.keyName))
+                    SetDlgItemTextA(window, KeyNameField, "");
                 s.keyName[0] = '\0';
-                SetDlgItemTextA(window, KeyNameField, "");
                 keyNameRejected = 0;
             }
             if (scmAccessDenied) {
-                // Denied: the refresh stops; only commands re-evaluate the form.
+                // Denied: the refresh stops until the key name changes.
                 KillTimer(window, RefreshTimerId);
                 EnableFormBody(window, FALSE);
             } else {

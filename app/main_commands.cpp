@@ -58,8 +58,66 @@ static void ReadGroup(HWND window, char *group)
     GlobalFree(text);
 }
 
+// The text fields of the form, with the size of their record fields.
+static const struct {
+    int id;
+    DWORD size;
+    const char *name;
+} textFields[] = {
+    {KeyNameField, FieldSize, "Key Name"},
+    {BinaryPathField, FieldSize, "Binary Path"},
+    {DisplayNameField, FieldSize, "Display Name"},
+    {DescriptionField, LongFieldSize, "Description"},
+    {DependenciesField, LongFieldSize - 1, "Dependencies"},
+    {AccountNameField, FieldSize, "Account Name"},
+    {PasswordField, FieldSize, "Password"},
+};
+
+// True when the field's text survives the conversion to the ANSI code page
+// whole: no character replaced, nothing cut to fit the record.
+static bool FitsCodePage(HWND field, DWORD size)
+{
+    const int length = GetWindowTextLengthW(field);
+    auto *wide = static_cast<WCHAR *>(GlobalAlloc(GMEM_FIXED, (length + 1) * sizeof(WCHAR)));
+    auto *narrow = static_cast<char *>(GlobalAlloc(GMEM_FIXED, size));
+    bool fits = false;
+    if (wide && narrow) {
+        GetWindowTextW(field, wide, length + 1);
+        // A UTF-8 code page holds every character and takes no flags.
+        const bool utf8 = GetACP() == CP_UTF8;
+        BOOL replaced = FALSE;
+        fits = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, int(size), nullptr,
+                                   utf8 ? nullptr : &replaced) &&
+               !replaced;
+    }
+    if (narrow)
+        GlobalFree(narrow);
+    if (wide)
+        GlobalFree(wide);
+    return fits;
+}
+
+// Refuses, with a box naming the field, a form that the record would hold
+// other than as typed: a service of another name or settings would result.
+static bool FormFitsRecord(HWND window)
+{
+    for (const auto &field : textFields) {
+        if (FitsCodePage(GetDlgItem(window, field.id), field.size))
+            continue;
+        char text[160];
+        wsprintfA(text, "%s holds text that the system's ANSI code page cannot represent in full. Nothing was "
+                        "installed.",
+                  field.name);
+        MessageBoxA(window, text, "Tarnex", MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
 static void InstallFromForm(HWND window)
 {
+    if (!FormFitsRecord(window))
+        return;
     ServiceSettings &s = serviceSettings;
     GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
     GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
@@ -149,9 +207,22 @@ static void AddDependency(HWND window)
         SetDlgItemTextA(window, DependenciesField, s.dependencies);
 }
 
+// A refused service stops the refresh; a new key name starts it again.
+static void OnKeyNameChange(HWND window)
+{
+    if (!scmAccessDenied)
+        return;
+    scmAccessDenied = 0;
+    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+}
+
 void OnMainCommand(HWND window, WPARAM wParam)
 {
-    // Only clicks: the whole of wParam is the control's identifier.
+    if (wParam == MAKEWPARAM(KeyNameField, EN_CHANGE)) {
+        OnKeyNameChange(window);
+        return;
+    }
+    // Otherwise only clicks: the whole of wParam is the control's identifier.
     switch (wParam) {
     case KeyNamePicker:
         PickKeyName(window);

@@ -27,6 +27,8 @@ HWND commandButtons[4];
 static HWND formTooltips;
 static NOTIFYICONDATAA trayIconData;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
+// Sent to every top-level window when the shell (re)starts its taskbar.
+static UINT taskbarCreatedMessage;
 
 constexpr DWORD MainWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER |
                                   DS_SETFONT;
@@ -127,6 +129,17 @@ static const struct {
     {PasswordField, "Password to the Account Name."},
 };
 
+// What each field's record field holds, its terminating zero left out; the
+// dependency list also needs the second zero that closes it.
+static const struct {
+    int id;
+    WPARAM limit;
+} fieldLimits[] = {
+    {KeyNameField, FieldSize - 1},         {BinaryPathField, FieldSize - 1},  {DisplayNameField, FieldSize - 1},
+    {DescriptionField, LongFieldSize - 1}, {DependenciesField, LongFieldSize - 2}, {AccountNameField, FieldSize - 1},
+    {PasswordField, FieldSize - 1},
+};
+
 static const struct {
     UINT id;  // 0 for a separator
     const char *text;
@@ -194,8 +207,6 @@ static void CreateFormTooltips(HWND window)
 
 static void CreateTrayMenu()
 {
-    if (trayMenu)
-        DestroyMenu(trayMenu);  // left by an earlier main window of this process
     trayMenu = CreatePopupMenu();
     for (const auto &item : trayItems) {
         if (item.id)
@@ -205,8 +216,12 @@ static void CreateTrayMenu()
     }
 }
 
+// The tray icon; added again whenever the shell restarts its taskbar, which
+// an elevated window hears of only when it lets the message through.
 static void AddTrayIcon(HWND window)
 {
+    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    ChangeWindowMessageFilterEx(window, taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
     trayIconData = {};
     trayIconData.cbSize = NOTIFYICONDATAA_V2_SIZE;
     trayIconData.hWnd = window;
@@ -236,13 +251,14 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     for (int i = 0; i < 4; i++)
         commandButtons[i] = GetDlgItem(window, InstallButton + i);
     ForgetFormState();
-    DiscardTexture(&textureHighlight);
     GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
 
     FillOptionList(window, DesiredAccessList, DesiredAccessOptions);
     FillOptionList(window, ServiceTypeList, ServiceTypeOptions);
     FillOptionList(window, StartTypeList, StartTypeOptions);
     FillOptionList(window, ErrorControlList, ErrorControlOptions);
+    for (const auto &field : fieldLimits)
+        SendDlgItemMessageA(window, field.id, EM_LIMITTEXT, field.limit, 0);
     HWND groups = GetDlgItem(window, LoadOrderGroupList);
     SendMessageA(groups, CB_ADDSTRING, 0, LPARAM(NoGroupEntry));
     SendMessageA(groups, CB_SETCURSEL, 0, 0);
@@ -266,10 +282,20 @@ static void OnSize(HWND window, WPARAM kind)
 
 void CloseMainWindow(HWND window)
 {
-    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
-    DestroyWindow(formTooltips);
-    formTooltips = nullptr;
     EndDialog(window, 0);
+}
+
+// However the window ends, its tray icon and its objects go with it; the
+// tooltip window, which it owns, is already gone.
+static void OnDestroy(HWND window)
+{
+    KillTimer(window, RefreshTimerId);
+    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    DestroyMenu(trayMenu);
+    trayMenu = nullptr;
+    DiscardTexture(&textureHighlight);
+    formTooltips = nullptr;
+    mainWindow = nullptr;
 }
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -277,6 +303,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     INT_PTR textured;
     if (TextureDialogMessage(window, message, wParam, &textured))
         return textured;
+    if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
+        Shell_NotifyIconA(NIM_ADD, &trayIconData);
+        return 0;
+    }
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window, lParam);
@@ -295,6 +325,13 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_CLOSE:
         CloseMainWindow(window);
+        return 0;
+    case DM_GETDEFID:
+        // No default button: Enter in a field must not close the program.
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+        return TRUE;
+    case WM_DESTROY:
+        OnDestroy(window);
         return 0;
     }
     return 0;

@@ -27,7 +27,9 @@ void ReportSystemError(const char *caption)
     const DWORD code = GetLastError();
 
     char systemText[MAX_PATH];
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, systemText, sizeof(systemText), nullptr))
+    // Inserts in a system text stay as written: there are no arguments.
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, systemText,
+                        sizeof(systemText), nullptr))
         systemText[0] = '\0';
 
     char number[12];

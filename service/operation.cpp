@@ -40,16 +40,19 @@ static void CopyList(char *field, const char *list, DWORD size)
     field[i + 1] = '\0';
 }
 
-// A path with a blank that names an existing file as a whole is quoted:
-// unquoted, the SCM would try "C:\Program.exe" for "C:\Program Files\x.exe"
-// first, a program anybody who can write to C:\ could plant. Paths that are
-// quoted already, name no file (they carry arguments) or have no blank pass
-// unchanged.
-static const char *QuotedBinaryPath(const char *path, char *quoted)
+// A Win32 service's path with a blank that names an existing file as a whole
+// is quoted: unquoted, the SCM would try "C:\Program.exe" for
+// "C:\Program Files\x.exe" first, a program anybody who can write to the
+// drive's root could plant. Paths that are quoted already, name no file (they carry
+// arguments), have no blank, would not fit the field quoted, or belong to a
+// driver (whose path is read literally) pass unchanged.
+static const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted)
 {
+    if (!(serviceType & SERVICE_WIN32) || !strchr(path, ' ') || path[0] == '"' ||
+        strlen(path) + 2 > FieldSize - 1)
+        return path;
     const DWORD attributes = GetFileAttributesA(path);
-    if (!strchr(path, ' ') || path[0] == '"' || attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return path;
     quoted[0] = '"';
     strcpy(quoted + 1, path);
@@ -57,12 +60,19 @@ static const char *QuotedBinaryPath(const char *path, char *quoted)
     return quoted;
 }
 
+// The service's key, opened relative to the services key: the full path of
+// a long key name would pass the 260 characters a registry path may have.
 static LONG OpenServiceKey(const char *keyName, HKEY *key)
 {
-    char path[sizeof(ServicesKeyPath) + FieldSize];
-    strcpy(path, ServicesKeyPath);
-    strncat(path, keyName, FieldSize - 1);
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, key);
+    HKEY services;
+    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &services);
+    if (result != ERROR_SUCCESS)
+        return result;
+    char name[FieldSize];
+    lstrcpynA(name, keyName, sizeof(name));
+    result = RegOpenKeyExA(services, name, 0, KEY_ALL_ACCESS, key);
+    RegCloseKey(services);
+    return result;
 }
 
 static void WriteDescription(const char *keyName, const char *description)
@@ -205,7 +215,8 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
     if (operation == Install) {
         char quoted[FieldSize + 2];
         service = CreateServiceA(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
-                                 *errorControl, QuotedBinaryPath(binaryPath, quoted), loadOrderGroup, nullptr,
+                                 *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted), loadOrderGroup,
+                                 nullptr,
                                  dependencies, account, password);
         if (!service) {
             ReportSystemError("Error Creating the new service!");

@@ -31,10 +31,13 @@ void ReadServiceGroupOrder(HWND list, int listKind)
     DWORD readSize = size;
     RegQueryValueExA(key, "List", nullptr, &type, reinterpret_cast<BYTE *>(block), &readSize);
 
-    // Every text in the data is added, also those after a run of empty ones.
+    // Every text in the data is added, also those after a run of empty ones;
+    // the form's list leaves out a group too long for the settings' field,
+    // which could not be installed as chosen.
     DWORD at = 0;
     while (at < size) {
-        SendMessageA(list, addString, 0, LPARAM(block + at));
+        if (listKind != GroupListCombo || strnlen(block + at, MAX_PATH) < MAX_PATH)
+            SendMessageA(list, addString, 0, LPARAM(block + at));
         while (at < size && block[at])
             at++;
         while (at < size && !block[at])

@@ -7,7 +7,9 @@
 constexpr int GroupListCombo = 0;
 constexpr int GroupListBox = 1;
 
-// Adds the load-order groups, in stored order, to a combo box or list box.
+// Adds the load-order groups, in stored order, to a combo box or list box;
+// the combo box, which chooses the group of a new service, only those that
+// fit a settings field.
 void ReadServiceGroupOrder(HWND list, int listKind);
 
 // Adds the name of every subkey of the services key to a list box.

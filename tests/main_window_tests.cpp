@@ -3,13 +3,21 @@
 #include "app/main_window.h"
 #include "app/startup.h"
 #include "service/operation.h"
+#include "service/scm_calls.h"
+#include "skin/record.h"
+#include "skin/texture.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/services.h"
+
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <string.h>
+
+#include <algorithm>
 
 static const char Success[] = "Service Operation Succeeds!";
 
@@ -287,6 +295,232 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
         EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_DOWN, VK_RETURN}));  // "Stop"
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         EXPECT_TRUE(Shows(window, Stopped));
+    });
+}
+
+// The rows of a 32 x 32 icon that hold anything, top and bottom.
+static void DrawnRows(HICON icon, int *top, int *bottom)
+{
+    ICONINFO info = {};
+    GetIconInfo(icon, &info);
+    BITMAPINFO format = {};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD pixels[32 * 32] = {};
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, info.hbmColor, 0, 32, pixels, &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    *top = 32;
+    *bottom = -1;
+    for (int y = 0; y < 32; y++)
+        for (int x = 0; x < 32; x++)
+            if (pixels[y * 32 + x] >> 24) {
+                *top = std::min(*top, y);
+                *bottom = std::max(*bottom, y);
+            }
+}
+
+TEST_F(MainWindow, ButtonIconsFitTheButtonsThatShowThem)
+{
+    Drive([&](HWND window) {
+        for (int id = AboutButton; id <= CloseButton; id++) {
+            HWND button = GetDlgItem(window, id);
+            RECT client;
+            GetClientRect(button, &client);
+            const CTRL_STRUCT *record = SkinRecord(button);
+            ASSERT_TRUE(record && record->skin.normalIcon) << id;
+            // Centred, the icon overhangs the button by half the difference.
+            const int hidden = (32 - client.bottom + 1) / 2;
+            int top, bottom;
+            DrawnRows(record->skin.normalIcon, &top, &bottom);
+            EXPECT_GE(top, hidden) << id;
+            EXPECT_LT(bottom, hidden + client.bottom) << id;
+        }
+    });
+}
+
+static std::string refusedService;
+static SC_HANDLE WINAPI RefuseOneService(SC_HANDLE scm, LPCSTR name, DWORD access)
+{
+    if (refusedService == name) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return OpenServiceA(scm, name, access);
+}
+
+static bool BodyEnabled(HWND window)
+{
+    return IsWindowEnabled(GetDlgItem(window, BinaryPathField)) != FALSE;
+}
+
+TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
+{
+    refusedService = UniqueServiceName("Refused");
+    scmCalls.openService = RefuseOneService;
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, refusedService.c_str());
+        EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error 0pening a Service of the SCM!");
+        EXPECT_TRUE(WaitUntil([&] { return !BodyEnabled(window); }));
+        // Another name is looked up again, and can be installed.
+        TypeText(window, KeyNameField, (refusedService + "Other").c_str());
+        TypeText(window, BinaryPathField, "C:\\x.exe");
+        EXPECT_TRUE(Shows(window, NewWithPath));
+        // The refused service itself is refused again.
+        TypeText(window, KeyNameField, refusedService.c_str());
+        EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error 0pening a Service of the SCM!");
+        EXPECT_TRUE(WaitUntil([&] { return !BodyEnabled(window); }));
+    });
+    scmCalls.openService = OpenServiceA;
+}
+
+static NOTIFYICONDATAA TrayIconOf(HWND window)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = TrayIconId;
+    return icon;
+}
+
+TEST_F(MainWindow, TheTrayIconComesBackWhenTheShellRestarts)
+{
+    Drive([&](HWND window) {
+        NOTIFYICONDATAA icon = TrayIconOf(window);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+        Shell_NotifyIconA(NIM_DELETE, &icon);  // what a restarted shell has forgotten
+        ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+        SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    });
+}
+
+// What the window had when something other than its own commands ended it.
+static HWND endedWindow;
+static HMENU endedMenu;
+static HBITMAP endedTexture;
+static void CALLBACK EndWindowDirectly(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    endedWindow = mainWindow;
+    endedMenu = trayMenu;
+    endedTexture = textureBitmap;
+    EndDialog(mainWindow, 0);
+}
+
+TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
+{
+    endedWindow = nullptr;
+    SetTimer(nullptr, 0, 300, EndWindowDirectly);
+    RunMainWindow();
+    ASSERT_TRUE(endedWindow);
+    NOTIFYICONDATAA icon = TrayIconOf(endedWindow);
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    EXPECT_FALSE(IsMenu(endedMenu));
+    EXPECT_EQ(GetObjectType(endedTexture), 0u);
+}
+
+static SC_HANDLE WINAPI NoSuchService(SC_HANDLE, LPCSTR, DWORD)
+{
+    SetLastError(ERROR_SERVICE_DOES_NOT_EXIST);
+    return nullptr;
+}
+
+TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
+{
+    scmCalls.openService = NoSuchService;  // no key name is looked up for real
+    Drive([&](HWND window) {
+        const struct {
+            int id;
+            int limit;
+        } fields[] = {{KeyNameField, 259},      {BinaryPathField, 259},   {DisplayNameField, 259},
+                      {DescriptionField, 4195}, {DependenciesField, 4194}, {AccountNameField, 259},
+                      {PasswordField, 259}};
+        for (const auto &field : fields) {
+            HWND edit = GetDlgItem(window, field.id);
+            const std::string pasted(field.limit + 40, 'x');
+            SendMessageA(edit, EM_SETSEL, 0, -1);
+            SendMessageA(edit, EM_REPLACESEL, TRUE, LPARAM(pasted.c_str()));
+            EXPECT_EQ(GetWindowTextLengthA(edit), field.limit) << field.id;
+        }
+    });
+    scmCalls.openService = OpenServiceA;
+}
+
+// A text the system's ANSI code page cannot hold.
+static std::wstring ForeignText()
+{
+    for (const wchar_t *text : {L"\x0421\x043B\x0443\x0436\x0431\x0430", L"\x670D\x52A1", L"\x2603\x2602"}) {
+        BOOL lost = FALSE;
+        char converted[32];
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, converted, sizeof(converted), nullptr, &lost);
+        if (lost)
+            return text;
+    }
+    return L"";
+}
+
+TEST_F(MainWindow, TextTheCodePageCannotHoldIsRefusedBeforeInstall)
+{
+    const std::wstring foreign = ForeignText();
+    ASSERT_FALSE(foreign.empty());
+    const std::string name = UniqueServiceName("Foreign");
+    ServiceCleanup cleanup(name);
+    Drive([&](HWND window) {
+        TypeText(window, BinaryPathField, TestServiceCommand(name, "run").c_str());
+        const std::wstring wideName(name.begin(), name.end());
+        SendMessageW(GetDlgItem(window, KeyNameField), WM_SETTEXT, 0, LPARAM((wideName + foreign).c_str()));
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        ASSERT_TRUE(Press(window, InstallButton));
+        const RecordedBox key = AnswerMessageBox(IDOK);
+        EXPECT_EQ(key.caption, "Tarnex");
+        EXPECT_EQ(key.text.rfind("Key Name ", 0), 0u) << key.text;
+
+        TypeText(window, KeyNameField, name.c_str());
+        SendMessageW(GetDlgItem(window, DescriptionField), WM_SETTEXT, 0, LPARAM(foreign.c_str()));
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text.rfind("Description ", 0), 0u);
+        EXPECT_TRUE(NoMessageBox(300));
+        EXPECT_TRUE(Shows(window, NewWithPath));  // nothing installed
+    });
+}
+
+TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)
+{
+    GroupOrderBackup backup;
+    using namespace std::string_literals;
+    WriteGroupOrder(std::string(300, 'G') + "\0Mid\0\0"s);
+    Drive([&](HWND window) {
+        HWND groups = GetDlgItem(window, LoadOrderGroupList);
+        EXPECT_EQ(SendMessageA(groups, CB_GETCOUNT, 0, 0), 2);  // no group, and MID
+        EXPECT_NE(SendMessageA(groups, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("MID")), CB_ERR);
+    });
+}
+
+TEST_F(MainWindow, ACorrectionTypedWhileTheInvalidNameIsReportedIsKept)
+{
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, "a/b");
+        HWND box = WaitForMessageBox();
+        ASSERT_TRUE(box);
+        TypeText(window, KeyNameField, "ab");
+        AnswerBox(box, IDOK);
+        SendMessageA(window, WM_NULL, 0, 0);  // the refresh that showed the box has ended
+        EXPECT_EQ(ControlText(window, KeyNameField), "ab");
+    });
+}
+
+TEST_F(MainWindow, EnterInAFieldKeepsTheWindowAndAltCClosesIt)
+{
+    Drive([&](HWND window) {
+        HWND field = GetDlgItem(window, DisplayNameField);
+        PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageA(field, WM_CHAR, 'z', 0);
+        WaitUntil([&] { return !IsWindow(window) || ControlText(window, DisplayNameField) == "z"; });
+        EXPECT_TRUE(IsWindow(window));
+        PostMessageA(field, WM_SYSCHAR, 'c', 1 << 29);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }));
     });
 }
 

@@ -456,6 +456,55 @@ TEST_F(ServiceOperations, AnUnquotedPathToAFileWithABlankIsQuoted)
     EXPECT_NE(RegQuery(withArguments).find("ImagePath    REG_SZ    " + program + " run"), std::string::npos);
 }
 
+TEST_F(ServiceOperations, PathsAreQuotedOnlyWhereItHelps)
+{
+    // A program in a folder with a blank, its path as long as the field allows.
+    char here[MAX_PATH];
+    GetModuleFileNameA(nullptr, here, sizeof(here));
+    *strrchr(here, '\\') = '\0';
+    const std::string folder = std::string(here) + "\\long folder";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string program = folder + "\\" + std::string(FieldSize - 3 - folder.size(), 'p');
+    ASSERT_EQ(program.size(), FieldSize - 2);
+    ASSERT_TRUE(CopyFileA((std::string(here) + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
+
+    // Quoted, the path would no longer fit: stored as typed.
+    const std::string tooLong = UniqueServiceName("QuotedTooLong");
+    const std::string driver = UniqueServiceName("Driver");
+    ServiceCleanup cleanTooLong(tooLong), cleanDriver(driver);
+    ServiceSettings s = NewSettings(tooLong);
+    strcpy(s.binaryPath, program.c_str());
+    ASSERT_EQ(RunAll(s, Install), 1);
+    EXPECT_NE(RegQuery(tooLong).find("ImagePath    REG_SZ    " + program), std::string::npos);
+
+    // A driver's path is read literally, so it is never quoted.
+    s = NewSettings(driver);
+    strcpy(s.binaryPath, program.c_str());
+    s.serviceType = SERVICE_KERNEL_DRIVER;
+    ASSERT_EQ(RunAll(s, Install), 1);
+    EXPECT_NE(RegQuery(driver).find("ImagePath    REG_SZ    " + program), std::string::npos);
+    DeleteFileA(program.c_str());
+}
+
+TEST_F(ServiceOperations, LongKeyNamesKeepTheirDescriptions)
+{
+    // With the services key's path in front, the full path of the service's
+    // key passes 260 characters.
+    std::string name = UniqueServiceName("Long");
+    name += std::string(230 - name.size(), 'n');
+    ServiceCleanup cleanup(name);
+    ServiceSettings s = NewSettings("");  // its path would not fit with the long name in it
+    strcpy(s.keyName, name.c_str());
+    strcpy(s.displayName, ("Display " + name).c_str());
+    strcpy(s.binaryPath, "C:\\tarnex\\never-started.exe");
+    strcpy(s.description, "A description of a long name");
+    ASSERT_EQ(RunAll(s, Install), 1);
+    EXPECT_NE(RegQuery(name).find("Description    REG_SZ    A description of a long name"), std::string::npos);
+    ServiceSettings loaded = LoadSettings(name);
+    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    EXPECT_STREQ(loaded.description, "A description of a long name");
+}
+
 // What Wine cannot produce goes through the SCM seam.
 
 static SC_HANDLE WINAPI RefuseOpen(SC_HANDLE, LPCSTR, DWORD)
@@ -557,6 +606,25 @@ TEST(ErrorReport, ShowsCodeAndSystemTextAndKeepsTheCode)
     }
     // A code the system has no text for leaves the text empty.
     EXPECT_EQ(SystemText(0x20001234), "");
+}
+
+TEST(ErrorReport, InsertsInASystemTextAreShownAsWritten)
+{
+    // The first system text that has an insert.
+    DWORD code = 0;
+    char text[MAX_PATH] = {};
+    for (DWORD candidate = 1; candidate < 16000 && !code; candidate++)
+        if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, candidate, 0, text,
+                           sizeof(text), nullptr) &&
+            strstr(text, "%1"))
+            code = candidate;
+    ASSERT_NE(code, 0u);
+    WatchMessageBoxes();
+    SetLastError(code);
+    ReportSystemError("Caption of the failure");
+    const auto boxes = StopWatchingMessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Error " + std::to_string(code) + ": " + text);
 }
 
 TEST(ErrorReport, DecimalTextOfSignedValues)

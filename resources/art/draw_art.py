@@ -98,8 +98,11 @@ def radial(inner, outer, cx, cy, r):
 
 
 class Image:
-    def __init__(self, width, height, background=None):
+    def __init__(self, width, height, background=None, scale=1.0, offset=0.0):
+        """Drawings are made in their own units, shown scale times as large
+        and moved by offset pixels."""
         self.width, self.height = width, height
+        self.scale, self.offset = scale, offset
         fill = (background + (1.0,)) if background else (0.0, 0.0, 0.0, 0.0)
         self.pixels = [list(fill) for _ in range(width * height)]
 
@@ -107,8 +110,9 @@ class Image:
         """Composites paint where shape covers, premultiplied 'over'."""
         for y in range(self.height):
             for x in range(self.width):
-                cx, cy = x + 0.5, y + 0.5
-                coverage = 0.5 - shape(cx, cy) / softness
+                cx = (x + 0.5 - self.offset) / self.scale
+                cy = (y + 0.5 - self.offset) / self.scale
+                coverage = 0.5 - shape(cx, cy) * self.scale / softness
                 if coverage <= 0.0:
                     continue
                 a = min(coverage, 1.0) * alpha
@@ -191,6 +195,18 @@ def write_ppm(path, image):
 
 # --- the drawings, on a 32-pixel grid scaled to size
 
+# A skinned button 26 pixels high shows rows 3 to 28 of its 32 x 32 icon, and
+# draws its 3-pixel frame over the first of them: the button icons keep their
+# drawings to the middle 22 x 22 pixels, with transparent padding around.
+BUTTON_DRAWING = 22
+BUTTON_PADDING = (32 - BUTTON_DRAWING) / 2
+
+
+def button_canvas(size):
+    """The scale and image of a button icon of size pixels."""
+    fit = BUTTON_DRAWING / 32
+    return size / 32, Image(size, size, scale=fit, offset=BUTTON_PADDING * size / 32)
+
 BLUE = ((105, 175, 245), (18, 78, 178))
 GREEN = ((130, 215, 100), (28, 128, 44))
 RED = ((245, 105, 90), (168, 22, 26))
@@ -208,7 +224,7 @@ def round_badge(image, s, cx, cy, r, colours):
 
 
 def info_sign(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     round_badge(image, s, 16, 16, 14.5, BLUE)
     image.draw(circle(16 * s, 9.3 * s, 2.3 * s), solid(WHITE))
     image.draw(box(16 * s, 18.8 * s, 2.0 * s, 6.4 * s, 0.8 * s), solid(WHITE))
@@ -218,7 +234,7 @@ def info_sign(size):
 
 
 def play_sign(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     round_badge(image, s, 16, 16, 14.5, GREEN)
     image.draw(rounded(polygon([(12.4 * s, 8.8 * s), (23.4 * s, 16 * s), (12.4 * s, 23.2 * s)]), 1.2 * s),
                solid(WHITE))
@@ -226,7 +242,7 @@ def play_sign(size):
 
 
 def stop_sign(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     round_badge(image, s, 16, 16, 14.5, RED)
     image.draw(box(16 * s, 16 * s, 6.2 * s, 6.2 * s, 1.4 * s), solid(WHITE))
     return image
@@ -244,7 +260,7 @@ def red_cross(image, s, cx, cy, half, width, outline=True):
 
 
 def close_sign(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     red_cross(image, s, 16, 16, 10, 3.6)
     return image
 
@@ -268,7 +284,7 @@ def computer(image, s):
 
 
 def computer_with_arrow(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     computer(image, s)
     round_badge(image, s, 24, 23.5, 7.8, GREEN)
     image.draw(polygon([(24 * s, 17.6 * s), (28.6 * s, 22.6 * s), (19.4 * s, 22.6 * s)]), solid(WHITE))
@@ -277,7 +293,7 @@ def computer_with_arrow(size):
 
 
 def computer_with_cross(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     computer(image, s)
     round_badge(image, s, 24, 23.5, 7.8, RED)
     cross = union(capsule(21 * s, 20.5 * s, 27 * s, 26.5 * s, 1.35 * s),
@@ -287,7 +303,7 @@ def computer_with_cross(size):
 
 
 def computer_with_magnifier(size):
-    s, image = size / 32, Image(size, size)
+    s, image = button_canvas(size)
     computer(image, s)
     handle = capsule(25.6 * s, 25.6 * s, 30 * s, 30 * s, 1.8 * s)
     image.shadow(handle)

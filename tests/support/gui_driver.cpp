@@ -68,15 +68,26 @@ static HWND FindMessageBox()
     return nullptr;
 }
 
-RecordedBox AnswerMessageBox(int answer, DWORD timeoutMs)
+HWND WaitForMessageBox(DWORD timeoutMs)
 {
     HWND box = nullptr;
-    if (!WaitUntil([&] { return (box = FindMessageBox()) != nullptr; }, timeoutMs))
+    WaitUntil([&] { return (box = FindMessageBox()) != nullptr; }, timeoutMs);
+    return box;
+}
+
+RecordedBox AnswerBox(HWND box, int answer)
+{
+    if (!box)
         return {"(no message box)", ""};
     RecordedBox seen = {TextOf(box), TextOf(GetDlgItem(box, 0xFFFF))};
     PostMessageA(box, WM_COMMAND, answer, 0);
     WaitUntil([&] { return !IsWindow(box); });
     return seen;
+}
+
+RecordedBox AnswerMessageBox(int answer, DWORD timeoutMs)
+{
+    return AnswerBox(WaitForMessageBox(timeoutMs), answer);
 }
 
 bool NoMessageBox(DWORD waitMs)

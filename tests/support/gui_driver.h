@@ -19,6 +19,10 @@ HWND WaitForWindow(const char *caption, const char *className, DWORD timeoutMs =
 
 // The next message box of this process: its caption and text, answered.
 RecordedBox AnswerMessageBox(int answer, DWORD timeoutMs = 3000);
+// A message box of this process, left open; null after the timeout.
+HWND WaitForMessageBox(DWORD timeoutMs = 3000);
+// Answers an open message box; its caption and text.
+RecordedBox AnswerBox(HWND box, int answer);
 // True when no message box opened within waitMs.
 bool NoMessageBox(DWORD waitMs);
 
