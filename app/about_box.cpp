@@ -5,7 +5,9 @@
 #include "app/hyperlink.h"
 #include "app/startup.h"
 #include "resources/resource_ids.h"
+#include "skin/screen_scale.h"
 #include "skin/skin.h"
+#include "skin/system_library.h"
 #include "skin/texture.h"
 
 #include <ocidl.h>
@@ -19,8 +21,6 @@ const char ProjectAddress[] = "https://tarnex.example/";
 static const char LinkText[] = "[ tarnex.example ]";
 static const char FrameInitials[] = "TX";
 
-static HBITMAP aboutPicture;
-static char aboutCaption[MAX_PATH];
 
 struct OwnerAndIcon {
     HWND owner;
@@ -28,6 +28,8 @@ struct OwnerAndIcon {
 };
 
 constexpr DWORD AboutStyle = WS_SYSMENU | DS_CENTER | DS_SETFONT;
+// The picture's place at 96 dots per inch; it grows with the screen's
+// resolution, as the picture itself and the box's dialog units do.
 constexpr int PictureX = 100, PictureY = 62, PictureWidth = 200, PictureHeight = 190;
 constexpr int HimetricPerInch = 2540;
 
@@ -103,7 +105,9 @@ HBITMAP PictureFromMemory(const void *bytes, DWORD count)
     // its bitmap, which then outlives it, one per About box. On Windows the
     // flag only keeps the original data with the picture for its short life.
     IPicture *picture = nullptr;
-    if (FAILED(OleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void **>(&picture)))) {
+    static decltype(&OleLoadPicture) oleLoadPicture;
+    if (!SystemFunction(oleLoadPicture, "oleaut32.dll", "OleLoadPicture") ||
+        FAILED(oleLoadPicture(stream, 0, FALSE, IID_IPicture, reinterpret_cast<void **>(&picture)))) {
         stream->Release();
         return nullptr;
     }
@@ -126,39 +130,74 @@ HBITMAP LoadPictureResource(HMODULE module, int id)
     return PictureFromMemory(bytes, size);
 }
 
-void PaintPicture(HWND window, int x, int y, int width, int height)
+// Each box keeps its own picture: the tray menu can open a second box while
+// the first is still open.
+static HBITMAP PictureOf(HWND window)
+{
+    return reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, DWLP_USER));
+}
+
+static void DrawPicture(HWND window, HDC dc)
+{
+    HBITMAP picture = PictureOf(window);
+    if (!picture)
+        return;
+    BITMAP size = {};
+    GetObjectA(picture, sizeof(size), &size);
+    const int x = ScaleToScreen(PictureX), y = ScaleToScreen(PictureY);
+    const int width = ScaleToScreen(PictureWidth), height = ScaleToScreen(PictureHeight);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, picture);
+    if (size.bmWidth == width && size.bmHeight == height) {
+        BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
+    } else {
+        const int oldMode = SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, x, y, width, height, source, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+        SetStretchBltMode(dc, oldMode);
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+}
+
+void PaintPicture(HWND window)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    if (aboutPicture) {
-        HDC source = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(source, aboutPicture);
-        BitBlt(dc, x, y, width, height, source, 0, 0, SRCCOPY);
-        SelectObject(source, old);
-        DeleteDC(source);
-    }
+    DrawPicture(window, dc);
     EndPaint(window, &paint);
 }
 
-// "About Tarnex Version: " and the FileVersion of the program's version block.
+// "About Tarnex Version: " and the FileVersion of the program's version
+// block; without a FileVersion the caption ends in " Version: ", without a
+// version block it stays as it is.
 static void AppendVersionToCaption(HWND window)
 {
+    static decltype(&GetFileVersionInfoSizeA) getSize;
+    static decltype(&GetFileVersionInfoA) getInfo;
+    static decltype(&VerQueryValueA) queryValue;
+    if (!SystemFunction(getSize, "version.dll", "GetFileVersionInfoSizeA") ||
+        !SystemFunction(getInfo, "version.dll", "GetFileVersionInfoA") ||
+        !SystemFunction(queryValue, "version.dll", "VerQueryValueA"))
+        return;
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(programPath, &ignored);
+    const DWORD size = getSize(programPath, &ignored);
     if (!size)
         return;
     void *block = GlobalAlloc(GPTR, size);
     if (!block)
         return;
-    char *version = nullptr;
-    UINT length = 0;
-    if (GetFileVersionInfoA(programPath, 0, size, block) &&
-        VerQueryValueA(block, "\\\\StringFileInfo\\\\040904E4\\\\FileVersion", reinterpret_cast<void **>(&version),
-                       &length)) {
-        GetWindowTextA(window, aboutCaption, sizeof(aboutCaption));
-        strncat(aboutCaption, " Version: ", sizeof(aboutCaption) - strlen(aboutCaption) - 1);
-        strncat(aboutCaption, version, sizeof(aboutCaption) - strlen(aboutCaption) - 1);
-        SetWindowTextA(window, aboutCaption);
+    if (getInfo(programPath, 0, size, block)) {
+        char *version = nullptr;
+        UINT length = 0;
+        if (!queryValue(block, "\\\\StringFileInfo\\\\040904E4\\\\FileVersion",
+                            reinterpret_cast<void **>(&version), &length))
+            version = nullptr;
+        char caption[MAX_PATH];
+        GetWindowTextA(window, caption, sizeof(caption));
+        strncat(caption, " Version: ", sizeof(caption) - strlen(caption) - 1);
+        if (version)
+            strncat(caption, version, sizeof(caption) - strlen(caption) - 1);
+        SetWindowTextA(window, caption);
     }
     GlobalFree(block);
 }
@@ -169,9 +208,7 @@ static void OnInitAbout(HWND window, const OwnerAndIcon *parameter)
     SkinDescriptor standard;
     SetStandardDescriptor(&standard);
     AttachSkin(GetDlgItem(window, AboutOk), &standard);
-    if (aboutPicture)
-        DeleteObject(aboutPicture);
-    aboutPicture = LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE);
+    SetWindowLongPtrA(window, DWLP_USER, LONG_PTR(LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE)));
     AttachHyperlink(window, AboutLink);
     AppendVersionToCaption(window);
 }
@@ -186,7 +223,10 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         OnInitAbout(window, reinterpret_cast<const OwnerAndIcon *>(lParam));
         return 0;
     case WM_PAINT:
-        PaintPicture(window, PictureX, PictureY, PictureWidth, PictureHeight);
+        PaintPicture(window);
+        return 0;
+    case WM_PRINTCLIENT:
+        DrawPicture(window, reinterpret_cast<HDC>(wParam));
         return 0;
     case WM_COMMAND:
         // OK ends the box, the link opens the web page; Esc does nothing.
@@ -200,9 +240,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_DESTROY:
         // Each opening loads the picture anew; it goes with the box.
-        if (aboutPicture)
-            DeleteObject(aboutPicture);
-        aboutPicture = nullptr;
+        if (HBITMAP picture = PictureOf(window))
+            DeleteObject(picture);
+        SetWindowLongPtrA(window, DWLP_USER, 0);
         return 0;
     }
     return 0;

@@ -15,7 +15,8 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
 HBITMAP LoadPictureResource(HMODULE module, int id);
 HBITMAP PictureFromMemory(const void *bytes, DWORD count);
 HBITMAP PictureToBitmap(IPicture *picture);
-void PaintPicture(HWND window, int x, int y, int width, int height);
+// Paints the box's own picture in answer to WM_PAINT.
+void PaintPicture(HWND window);
 
 // The About box's controls.
 constexpr int AboutFrame = 100;

@@ -1,6 +1,8 @@
 // The standard Open dialog for choosing a service's executable.
 #include "app/file_picker.h"
 
+#include "skin/system_library.h"
+
 #include <commdlg.h>
 
 #ifndef _WIN64
@@ -20,5 +22,6 @@ BOOL PickFile(HWND owner, const char *title, char *path, DWORD pathSize, const c
     dialog.nMaxFile = pathSize;
     dialog.lpstrTitle = title;
     dialog.Flags = OFN_LONGNAMES | OFN_EXPLORER | OFN_NOCHANGEDIR;
-    return GetOpenFileNameA(&dialog);
+    static decltype(&GetOpenFileNameA) getOpenFileName;
+    return SystemFunction(getOpenFileName, "comdlg32.dll", "GetOpenFileNameA") && getOpenFileName(&dialog);
 }

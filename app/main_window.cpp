@@ -27,6 +27,7 @@ HWND commandButtons[4];
 static HWND formTooltips;
 static NOTIFYICONDATAA trayIconData;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
+static HICON trayIcon;
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
 
@@ -228,7 +229,10 @@ static void AddTrayIcon(HWND window)
     trayIconData.uID = TrayIconId;
     trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIconData.uCallbackMessage = TrayNotifyMessage;
-    trayIconData.hIcon = mainIcon;
+    // The program icon's small image, as the tray shows it.
+    trayIcon = static_cast<HICON>(LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    trayIconData.hIcon = trayIcon ? trayIcon : mainIcon;
     lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
     Shell_NotifyIconA(NIM_ADD, &trayIconData);
 }
@@ -293,6 +297,9 @@ static void OnDestroy(HWND window)
     Shell_NotifyIconA(NIM_DELETE, &trayIconData);
     DestroyMenu(trayMenu);
     trayMenu = nullptr;
+    if (trayIcon)
+        DestroyIcon(trayIcon);
+    trayIcon = nullptr;
     DiscardTexture(&textureHighlight);
     formTooltips = nullptr;
     mainWindow = nullptr;

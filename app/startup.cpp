@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "resources/resource_ids.h"
 #include "service/operation.h"
+#include "skin/system_library.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -14,13 +15,21 @@ char programPath[MAX_PATH];
 
 void StartProgram()
 {
-    // An elevated program loads system DLLs from the system folder only,
-    // never from the current or the program's folder.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // An elevated program loads DLLs from the system folder only, never from
+    // the current or the program's folder; systems without the call load
+    // every DLL the program asks for by its full path all the same.
+    const auto setDefaultDllDirectories = reinterpret_cast<decltype(&SetDefaultDllDirectories)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories)
+        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     CoInitialize(nullptr);
     moduleInstance = GetModuleHandleA(nullptr);
     mainIcon = LoadIconA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM));
-    InitCommonControls();
+    // The common controls are no known system DLL either; loading them
+    // registers the tooltip class.
+    static decltype(&InitCommonControls) initCommonControls;
+    if (SystemFunction(initCommonControls, "comctl32.dll", "InitCommonControls"))
+        initCommonControls();
     keyNameRejected = 0;
     scmAccessDenied = 0;
     GetCommandLineArgument(0, programPath, sizeof(programPath));

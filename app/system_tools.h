@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-// The full path of file in the system folder; false when it does not fit.
-// The program runs elevated: a same-named file in the current folder must
-// never be the one that runs.
-bool SystemToolPath(const char *file, char *path, DWORD pathSize);
+// Opens file of the system folder. The program runs elevated: a same-named
+// file in the current folder must never be the one that runs.
 void OpenSystemTool(const char *file, const char *parameters);

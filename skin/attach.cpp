@@ -4,6 +4,7 @@
 #include "skin/button.h"
 #include "skin/memory_calls.h"
 #include "skin/parent.h"
+#include "skin/screen_scale.h"
 
 #include <stddef.h>
 #include <string.h>
@@ -26,6 +27,12 @@ HWND tooltipWindow;
 UINT_PTR tooltipTimer;
 
 constexpr DWORD ButtonTypeMask = 0xF;
+constexpr int ArrowStripPixels = 20;
+
+int ArrowStripWidth()
+{
+    return ScaleToScreen(ArrowStripPixels);
+}
 
 void SetStandardDescriptor(SkinDescriptor *descriptor)
 {

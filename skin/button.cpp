@@ -3,6 +3,8 @@
 #include "skin/button.h"
 
 #include "skin/record.h"
+#include "skin/screen_scale.h"
+#include "skin/system_library.h"
 
 #include <commctrl.h>
 #include <mmsystem.h>
@@ -13,7 +15,7 @@ static_assert(offsetof(TTTOOLINFOA, lParam) + sizeof(LPARAM) == 44, "the tooltip
 #endif
 
 constexpr UINT_PTR TooltipTimerId = 1;
-constexpr int TooltipMaxWidth = 220;
+constexpr int TooltipMaxWidth = 220;  // at 96 dots per inch
 constexpr int TooltipOffsetX = 10;
 constexpr int TooltipOffsetY = 20;
 constexpr DWORD HoverSoundFlags = SND_MEMORY | SND_NOSTOP | SND_NOWAIT;
@@ -64,7 +66,7 @@ void CALLBACK ShowTooltipTimer(HWND control, UINT message, UINT_PTR timer, DWORD
     SetWindowPos(tooltipWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     TTTOOLINFOA tool = TooltipTool(control, record);
     SendMessageA(tooltipWindow, TTM_ADDTOOLA, 0, LPARAM(&tool));
-    SendMessageA(tooltipWindow, TTM_SETMAXTIPWIDTH, 0, TooltipMaxWidth);
+    SendMessageA(tooltipWindow, TTM_SETMAXTIPWIDTH, 0, ScaleToScreen(TooltipMaxWidth));
     POINT cursor;
     GetCursorPos(&cursor);
     SendMessageA(tooltipWindow, TTM_TRACKPOSITION, 0, MAKELPARAM(cursor.x + TooltipOffsetX, cursor.y + TooltipOffsetY));
@@ -109,8 +111,9 @@ static void BecomeHot(HWND control, CTRL_STRUCT *record)
     hotControl = control;
     if (HasHotLook(record))
         InvalidateRect(control, nullptr, FALSE);
-    if (record->skin.hoverSound)
-        PlaySoundA(static_cast<const char *>(record->skin.hoverSound), nullptr, HoverSoundFlags);
+    static decltype(&PlaySoundA) playSound;
+    if (record->skin.hoverSound && SystemFunction(playSound, "winmm.dll", "PlaySoundA"))
+        playSound(static_cast<const char *>(record->skin.hoverSound), nullptr, HoverSoundFlags);
     TrackLeave(control, TME_LEAVE);
     if (record->skin.tooltipText)
         tooltipTimer = SetTimer(control, TooltipTimerId, TooltipDelay, ShowTooltipTimer);
@@ -155,7 +158,7 @@ static void ApplyClickRule(HWND control, const CTRL_STRUCT *record)
 
 static bool InArrowStrip(const RECT &window, POINT cursor)
 {
-    const RECT strip = {window.right - ArrowStripWidth, window.top, window.right, window.bottom};
+    const RECT strip = {window.right - ArrowStripWidth(), window.top, window.right, window.bottom};
     return PtInRect(&strip, cursor);
 }
 
@@ -174,7 +177,7 @@ static bool PressWithMenu(HWND control, CTRL_STRUCT *record)
         const DWORD flags = record->skin.flags;
         POINT corner = {window.left, window.bottom};
         if (flags & CTRL_MENU_BELOW)
-            corner = {window.right - ArrowStripWidth, window.bottom};
+            corner = {window.right - ArrowStripWidth(), window.bottom};
         else if (flags & CTRL_MENU_RIGHT)
             corner = {window.right, window.top};
         TrackPopupMenu(record->skin.dropMenu, 0, corner.x, corner.y, 0, GetParent(control), nullptr);
@@ -205,7 +208,7 @@ static void ReleaseOverControl(HWND control, CTRL_STRUCT *record)
     GetCursorPos(&cursor);
     GetWindowRect(control, &window);
     if (IsMenu(record->skin.dropMenu))
-        window.right -= ArrowStripWidth;
+        window.right -= ArrowStripWidth();
     if (PtInRect(&window, cursor))
         ApplyClickRule(control, record);
 }

@@ -2,6 +2,7 @@
 #include "skin/draw.h"
 
 #include "skin/color.h"
+#include "skin/system_library.h"
 
 // The ternary raster operation that paints the brush where the source is
 // black and keeps the destination where it is white (PSDPxax).
@@ -17,7 +18,9 @@ int GradientFillRect(HDC dc, const RECT *rect, COLORREF colour1, COLORREF colour
          COLOR16(GetBValue(colour2) << 8), 0},
     };
     GRADIENT_RECT span = {0, 1};
-    GradientFill(dc, vertices, 2, &span, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+    static decltype(&GradientFill) gradientFill;
+    if (SystemFunction(gradientFill, "msimg32.dll", "GradientFill"))
+        gradientFill(dc, vertices, 2, &span, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
     return 0;
 }
 

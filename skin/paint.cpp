@@ -340,10 +340,10 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record)
     RECT face = item->rcItem;
     RECT iconRect = item->rcItem;
     if (skin.dropMenu)
-        iconRect.right -= ArrowStripWidth;
+        iconRect.right -= ArrowStripWidth();
     RECT captionRect = iconRect;
     const RECT focusRect = iconRect;
-    const RECT strip = {item->rcItem.right - ArrowStripWidth, item->rcItem.top, item->rcItem.right,
+    const RECT strip = {item->rcItem.right - ArrowStripWidth(), item->rcItem.top, item->rcItem.right,
                         item->rcItem.bottom};
     const int inset = ((flags & CTRL_BORDER) ? BorderInset : 0) + ((flags & CTRL_FOCUS_RECT) ? FocusInset : 0);
     InflateRect(&iconRect, -inset, -inset);

@@ -69,7 +69,7 @@ static void EndMenuLoop()
     RECT window;
     GetCursorPos(&cursor);
     GetWindowRect(menuOwner, &window);
-    window.left = window.right - ArrowStripWidth;
+    window.left = window.right - ArrowStripWidth();
     menuOwner = PtInRect(&window, cursor) ? MENU_CLOSED_OVER_STRIP : nullptr;
 }
 

@@ -27,8 +27,9 @@ extern const char SkinRecordProperty[];   // "CTRL_STRUCT"
 extern const char OldProcProperty[];      // "OLD_WND_PROC"
 extern const char WallpaperProperty[];    // "WND_WALLPAPER"
 
-// The arrow strip of a control with a drop-down menu: its right-hand pixels.
-constexpr int ArrowStripWidth = 20;
+// The arrow strip of a control with a drop-down menu: its right-hand 20
+// pixels at 96 dots per inch.
+int ArrowStripWidth();
 // menuOwner after a menu closed with the cursor over its arrow strip.
 #define MENU_CLOSED_OVER_STRIP (reinterpret_cast<HWND>(1))
 

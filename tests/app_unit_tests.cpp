@@ -3,7 +3,7 @@
 #include "app/command_line.h"
 #include "app/dialog_template.h"
 #include "app/main_window.h"
-#include "app/system_tools.h"
+#include "skin/system_library.h"
 
 #include <gtest/gtest.h>
 
@@ -145,12 +145,12 @@ TEST(CommandLine, LongLinesKeepArgumentZeroWhole)
     EXPECT_STREQ(small, "");
 }
 
-TEST(SystemTools, AreOpenedFromTheSystemFolder)
+TEST(SystemFiles, ArePathsInTheSystemFolder)
 {
     char folder[MAX_PATH], path[MAX_PATH];
     GetSystemDirectoryA(folder, sizeof(folder));
-    ASSERT_TRUE(SystemToolPath("eventvwr.msc", path, sizeof(path)));
+    ASSERT_TRUE(SystemFilePath("eventvwr.msc", path, sizeof(path)));
     EXPECT_EQ(std::string(path), std::string(folder) + "\\eventvwr.msc");
     char tiny[8];
-    EXPECT_FALSE(SystemToolPath("services.msc", tiny, sizeof(tiny)));
+    EXPECT_FALSE(SystemFilePath("services.msc", tiny, sizeof(tiny)));
 }

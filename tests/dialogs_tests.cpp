@@ -342,6 +342,89 @@ TEST_F(Dialogs, EscapeKeepsTheAboutBoxOkAndTheCloseBoxEndIt)
     });
 }
 
+// The picture as a box paints it, 200 x 190 pixels at (100, 62) of its client
+// area: the number of sampled pixels that differ from expected.
+static int PictureDifferences(HWND about, HBITMAP expected)
+{
+    RECT client;
+    GetClientRect(about, &client);
+    Canvas canvas = CreateCanvas(client.right, client.bottom, 0);
+    PrintWindow(about, canvas.dc, PW_CLIENTONLY);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, expected);
+    int differing = 0;
+    for (int y = 0; y < 190; y += 7)
+        for (int x = 0; x < 200; x += 7)
+            differing += CanvasPixel(canvas, 100 + x, 62 + y) != GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DestroyCanvas(canvas);
+    return differing;
+}
+
+static void CALLBACK OpenSecondAboutBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    ShowAboutBox(nullptr, mainIcon);
+}
+
+TEST_F(Dialogs, TwoAboutBoxesEachKeepTheirPicture)
+{
+    HBITMAP expected = LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE);
+    ASSERT_TRUE(expected);
+    SetTimer(nullptr, 0, 100, OpenSecondAboutBox);  // as the tray menu would, inside the first box
+    RunDriven([] { ShowAboutBox(nullptr, mainIcon); },
+              [&] {
+                  HWND first = WaitForWindow(nullptr, "#32770");
+                  HWND second = WaitForWindow(nullptr, "#32770", 3000, first);
+                  ASSERT_TRUE(first && second);
+                  EXPECT_EQ(PictureDifferences(second, expected), 0);
+                  PostMessageA(second, WM_CLOSE, 0, 0);
+                  WaitUntil([&] { return !IsWindow(second); });
+                  EXPECT_EQ(PictureDifferences(first, expected), 0);
+                  PostMessageA(first, WM_CLOSE, 0, 0);
+              });
+    DeleteObject(expected);
+}
+
+// The caption of an About box for programPath, read as the box shows.
+static std::string shownCaption;
+static HHOOK captionReader;
+static LRESULT CALLBACK ReadCaptionAndClose(int code, WPARAM wParam, LPARAM lParam)
+{
+    char className[16] = {};
+    GetClassNameA(HWND(wParam), className, sizeof(className));
+    if (code == HCBT_ACTIVATE && !strcmp(className, "#32770")) {
+        char caption[MAX_PATH] = {};
+        GetWindowTextA(HWND(wParam), caption, sizeof(caption));
+        shownCaption = caption;
+        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(captionReader, code, wParam, lParam);
+}
+
+static std::string AboutCaptionFor(const std::string &program)
+{
+    strcpy(programPath, program.c_str());
+    shownCaption.clear();
+    captionReader = SetWindowsHookExA(WH_CBT, ReadCaptionAndClose, nullptr, GetCurrentThreadId());
+    ShowAboutBox(nullptr, mainIcon);
+    UnhookWindowsHookEx(captionReader);
+    return shownCaption;
+}
+
+TEST_F(Dialogs, TheCaptionShowsWhatTheVersionBlockHolds)
+{
+    char here[MAX_PATH];
+    GetModuleFileNameA(nullptr, here, sizeof(here));
+    *strrchr(here, '\\') = '\0';
+    const std::string tests = here;
+    EXPECT_EQ(AboutCaptionFor(BuiltProgram()), "About Tarnex Version: " TARNEX_VERSION_TEXT);
+    // A version block without the FileVersion looked for, and no block at all.
+    EXPECT_EQ(AboutCaptionFor(tests + "\\tarnex_test_service.exe"), "About Tarnex Version: ");
+    EXPECT_EQ(AboutCaptionFor(tests + "\\desktop_keeper.exe"), "About Tarnex");
+}
+
 // Closes each About box as soon as it is shown.
 static HHOOK closer;
 static LRESULT CALLBACK CloseWhenShown(int code, WPARAM wParam, LPARAM lParam)

@@ -559,8 +559,12 @@ static void CALLBACK RunManyTicks(HWND, UINT, UINT_PTR timer, DWORD)
     auto repaint = [&] {
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     };
-    tick();
-    repaint();
+    // Each state once first: the buttons keep what their first paint makes.
+    for (const std::string &name : {longRunService, longRunService + "Missing", std::string()}) {
+        SetDlgItemTextA(window, KeyNameField, name.c_str());
+        tick();
+        repaint();
+    }
     gdiAfterFirstTick = CountGdiObjects();
     windowsAfterFirstTick = CountThreadWindows(thread);
     // Most ticks with an empty key name (no SCM call); some in the New and

@@ -5,6 +5,10 @@
 
 #include <string.h>
 
+#include <set>
+#include <string>
+#include <vector>
+
 static std::string BuiltProgram()
 {
     char path[MAX_PATH];
@@ -42,15 +46,51 @@ static HWND FindWindowOf(DWORD process, const char *caption, const char *classNa
     return search.found;
 }
 
-TEST(Program, StartsAndEndsFromItsTrayMenuWithExitCodeZero)
+// Starts the program at path; its main window, or null.
+static HWND Start(const std::string &path, PROCESS_INFORMATION *process)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + BuiltProgram() + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    HWND window = FindWindowOf(process.dwProcessId, "Tarnex (Install/Remove)", "#32770");
+    *process = {};
+    std::string command = "\"" + path + "\"";
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process))
+        return nullptr;
+    HWND window = FindWindowOf(process->dwProcessId, "Tarnex (Install/Remove)", "#32770");
+    // Under Wine a minimise or menu while the new window is still being
+    // activated is undone by that activation; a person is never that quick.
+    WaitUntil([&] { return GetForegroundWindow() == window; });
+    WaitForInputIdle(process->hProcess, 5000);
+    return window;
+}
+
+// Chooses from the tray menu with the keys given, from no selection.
+static void ChooseFromTray(const PROCESS_INFORMATION &process, HWND window, std::initializer_list<WPARAM> keys)
+{
+    PostMessageA(window, WM_USER + 5, 500, WM_RBUTTONDOWN);
+    HWND menu = FindWindowOf(process.dwProcessId, nullptr, "#32768");
+    ASSERT_TRUE(menu);
+    for (WPARAM key : keys)
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+}
+
+// Ends the program from the tray menu's last item; its exit code.
+static DWORD EndFromTray(const PROCESS_INFORMATION &process, HWND window)
+{
+    ChooseFromTray(process, window, {VK_UP, VK_RETURN});  // "Close Tarnex"
+    DWORD exitCode = 1;
+    if (WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &exitCode);
+    else
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode;
+}
+
+TEST(Program, StartsAndEndsFromItsTrayMenuWithExitCodeZero)
+{
+    PROCESS_INFORMATION process;
+    HWND window = Start(BuiltProgram(), &process);
     ASSERT_TRUE(window);
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
@@ -58,23 +98,88 @@ TEST(Program, StartsAndEndsFromItsTrayMenuWithExitCodeZero)
     EXPECT_FALSE(style & WS_THICKFRAME);
 
     // Minimised to the tray, and ended from the tray's menu.
-    // Under Wine a minimise while the new window is still being activated is
-    // undone by that activation; a person is never that quick.
-    WaitUntil([&] { return GetForegroundWindow() == window; });
-    WaitForInputIdle(process.hProcess, 5000);
     PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
-    PostMessageA(window, WM_USER + 5, 500, WM_RBUTTONDOWN);
-    HWND menu = FindWindowOf(process.dwProcessId, nullptr, "#32768");
-    ASSERT_TRUE(menu);
-    PostMessageA(menu, WM_KEYDOWN, VK_UP, 0);  // from no selection to the last item, "Close Tarnex"
-    PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    EXPECT_EQ(exitCode, 0u);
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_OBJECT_0)
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    EXPECT_EQ(EndFromTray(process, window), 0u);
+}
+
+// The DLLs a program file imports, as the loader reads them before it runs.
+static std::vector<std::string> ImportedLibraries(const std::string &path)
+{
+    std::vector<std::string> names;
+    HMODULE image = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (!image)
+        return names;
+    const BYTE *base = reinterpret_cast<const BYTE *>(ULONG_PTR(image) & ~ULONG_PTR(3));
+    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
+    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto *entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(base + imports.VirtualAddress);
+         imports.VirtualAddress && entry->Name; entry++) {
+        std::string name = reinterpret_cast<const char *>(base + entry->Name);
+        CharLowerA(name.data());
+        names.push_back(name);
+    }
+    FreeLibrary(image);
+    return names;
+}
+
+TEST(Program, ImportsKnownSystemDllsOnly)
+{
+    // These the system always loads from its own folder, whatever lies
+    // beside the program.
+    const std::set<std::string> known = {"advapi32.dll", "gdi32.dll",  "kernel32.dll", "msvcrt.dll",
+                                         "ole32.dll",    "shell32.dll", "user32.dll"};
+    const auto imported = ImportedLibraries(BuiltProgram());
+    ASSERT_FALSE(imported.empty());
+    for (const std::string &name : imported)
+        EXPECT_TRUE(known.count(name)) << name;
+}
+
+TEST(Program, LoadsNoDllFromItsOwnFolder)
+{
+    // A copy of the program beside stand-ins for the DLLs it loads as it runs.
+    // (Wine's own gdi32 imports version.dll and its controls delay-load
+    // msimg32.dll, so stand-ins for those two would be loaded by Wine itself.)
+    const std::string folder = BuiltProgram().substr(0, BuiltProgram().rfind('\\')) + "\\planted";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string program = folder + "\\tarnex-planted.exe";
+    ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program.c_str(), FALSE));
+    const char *libraries[] = {"winmm", "comdlg32", "oleaut32"};
+    const std::string decoy = BuiltProgram().substr(0, BuiltProgram().rfind('\\')) + "\\tests\\decoy.dll";
+    for (const char *library : libraries) {
+        ASSERT_TRUE(CopyFileA(decoy.c_str(), (folder + "\\" + library + ".dll").c_str(), FALSE));
+        DeleteFileA((folder + "\\" + library + ".dll.loaded").c_str());
+    }
+    // Windows searches the program's folder first; Wine does so for the DLLs
+    // a program is told to prefer over Wine's own.
+    const char *overridesKey = "Software\\Wine\\AppDefaults\\tarnex-planted.exe\\DllOverrides";
+    HKEY overrides;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, overridesKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &overrides,
+                              nullptr),
+              ERROR_SUCCESS);
+    for (const char *library : libraries)
+        RegSetValueExA(overrides, library, 0, REG_SZ, reinterpret_cast<const BYTE *>("native,builtin"), 15);
+    RegCloseKey(overrides);
+    PROCESS_INFORMATION process;
+    HWND window = Start(program, &process);
+    RegDeleteTreeA(HKEY_CURRENT_USER, overridesKey);
+    ASSERT_TRUE(window);
+
+    // What needs them: painting, the About box, the Open dialog.
+    ChooseFromTray(process, window, {VK_UP, VK_UP, VK_RETURN});  // "About Tarnex"
+    HWND about = FindWindowOf(process.dwProcessId, "About Tarnex Version: 1, 0, 0, 0", "#32770");
+    EXPECT_TRUE(about);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(about); });
+    PostMessageA(GetDlgItem(window, 7), BM_CLICK, 0, 0);
+    HWND open = FindWindowOf(process.dwProcessId, "Selecting a File", "#32770");
+    EXPECT_TRUE(open);
+    PostMessageA(open, WM_COMMAND, IDCANCEL, 0);
+    WaitUntil([&] { return !IsWindow(open); });
+    EXPECT_EQ(EndFromTray(process, window), 0u);
+
+    for (const char *library : libraries)
+        EXPECT_EQ(GetFileAttributesA((folder + "\\" + library + ".dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+            << library;
 }

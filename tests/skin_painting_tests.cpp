@@ -18,6 +18,7 @@ constexpr int Width = 100;
 constexpr int Height = 40;
 constexpr COLORREF Background = RGB(1, 2, 3);
 constexpr COLORREF IconColour = RGB(0, 160, 0);
+constexpr int Strip = 20;  // the arrow strip at 96 dots per inch
 
 static COLORREF GreenSquare(int x, int y)
 {
@@ -306,20 +307,20 @@ TEST_F(SkinPainting, DropMenuKeepsIconAndCaptionOutOfTheStrip)
     skin.normalIcon = nullptr;
     Canvas bare = Paint(0, "");
     for (int y = 0; y < Height; y++)
-        for (int x = Width - ArrowStripWidth; x < Width; x++)
+        for (int x = Width - Strip; x < Width; x++)
             ASSERT_EQ(CanvasPixel(full, x, y), CanvasPixel(bare, x, y)) << x << "," << y;
     // The strip shows its separator and its arrow.
-    EXPECT_EQ(CanvasPixel(bare, Width - ArrowStripWidth, 20), GetSysColor(COLOR_BTNSHADOW));
-    EXPECT_EQ(CanvasPixel(bare, Width - ArrowStripWidth + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_GT(CountInArea(bare, RGB(0, 0, 0x40), Width - ArrowStripWidth + 2, Width), 3);
+    EXPECT_EQ(CanvasPixel(bare, Width - Strip, 20), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(CanvasPixel(bare, Width - Strip + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_GT(CountInArea(bare, RGB(0, 0, 0x40), Width - Strip + 2, Width), 3);
     DestroyCanvas(bare);
     DestroyCanvas(full);
 
     // While its menu is open the strip is sunken instead.
     menuOwner = button;
     Canvas open = Paint(0);
-    EXPECT_NE(CanvasPixel(open, Width - ArrowStripWidth + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_EQ(CanvasPixel(open, Width - ArrowStripWidth + 5, 3), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_NE(CanvasPixel(open, Width - Strip + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
+    EXPECT_EQ(CanvasPixel(open, Width - Strip + 5, 3), GetSysColor(COLOR_BTNSHADOW));
     DestroyCanvas(open);
     menuOwner = nullptr;
     DestroyMenu(menu);
