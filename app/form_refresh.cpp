@@ -23,55 +23,87 @@ void EnableControlRange(HWND window, int first, int last, BOOL enable)
     while (++id <= last);
 }
 
-// The form body as the refresh last set it (-1: not yet). A lookup of 25
-// controls costs a server round trip each under Wine, so the refresh walks
-// the range only when the body changes state.
-static int formBodyEnabled = -1;
+// What the refresh last set, so that it touches only what changes: each
+// change costs a repaint, and each lookup a server round trip under Wine.
+// Forgotten for a new window, and whenever a command writes to the form.
+static struct {
+    int bodyEnabled;   // -1: not yet
+    int commands;      // Install, Remove, Start, Stop as bits; -1: not yet
+    int trayItems;     // Start, Stop as bits; -1: not yet
+    bool fieldsShown;  // the texts and rows below are what the fields show
+    char binaryPath[FieldSize];
+    char displayName[FieldSize];
+    char description[LongFieldSize];
+    char dependencies[LongFieldSize];
+    int rows[4];  // service type, start type, error control, group
+} shown;
 
-void ForgetFormState()
+// The controls the refresh writes to, kept from initialisation.
+static HWND binaryPathField, displayNameField, descriptionField, dependenciesField;
+static HWND optionLists[4];
+
+void ForgetFormState(HWND window)
 {
-    formBodyEnabled = -1;
+    shown.bodyEnabled = shown.commands = shown.trayItems = -1;
+    shown.fieldsShown = false;
+    binaryPathField = GetDlgItem(window, BinaryPathField);
+    displayNameField = GetDlgItem(window, DisplayNameField);
+    descriptionField = GetDlgItem(window, DescriptionField);
+    dependenciesField = GetDlgItem(window, DependenciesField);
+    const int lists[] = {ServiceTypeList, StartTypeList, ErrorControlList, LoadOrderGroupList};
+    for (int i = 0; i < 4; i++)
+        optionLists[i] = GetDlgItem(window, lists[i]);
 }
 
+// The form body, enabled for editing or greyed as a shown service's. Given
+// back for editing, its fields may change under the refresh's eyes.
 static void EnableFormBody(HWND window, BOOL enable)
 {
-    if (formBodyEnabled == (enable ? 1 : 0))
+    if (shown.bodyEnabled == (enable ? 1 : 0))
         return;
     EnableControlRange(window, FormBodyFirst, FormBodyLast, enable);
-    formBodyEnabled = enable ? 1 : 0;
+    shown.bodyEnabled = enable ? 1 : 0;
+    if (enable)
+        shown.fieldsShown = false;
 }
 
 static void EnableCommands(BOOL install, BOOL remove, BOOL start, BOOL stop)
 {
-    EnableWindow(commandButtons[0], install);
-    EnableWindow(commandButtons[1], remove);
-    EnableWindow(commandButtons[2], start);
-    EnableWindow(commandButtons[3], stop);
+    const int wanted = (install ? 1 : 0) | (remove ? 2 : 0) | (start ? 4 : 0) | (stop ? 8 : 0);
+    for (int i = 0; i < 4; i++)
+        if (shown.commands < 0 || ((shown.commands ^ wanted) & (1 << i)))
+            EnableWindow(commandButtons[i], (wanted >> i) & 1);
+    shown.commands = wanted;
 }
 
 static void EnableTrayItems(BOOL start, BOOL stop)
 {
-    EnableMenuItem(trayMenu, TrayStart, MF_BYCOMMAND | (start ? MF_ENABLED : MF_GRAYED));
-    EnableMenuItem(trayMenu, TrayStop, MF_BYCOMMAND | (stop ? MF_ENABLED : MF_GRAYED));
+    const int wanted = (start ? 1 : 0) | (stop ? 2 : 0);
+    if (shown.trayItems < 0 || ((shown.trayItems ^ wanted) & 1))
+        EnableMenuItem(trayMenu, TrayStart, MF_BYCOMMAND | (start ? MF_ENABLED : MF_GRAYED));
+    if (shown.trayItems < 0 || ((shown.trayItems ^ wanted) & 2))
+        EnableMenuItem(trayMenu, TrayStop, MF_BYCOMMAND | (stop ? MF_ENABLED : MF_GRAYED));
+    shown.trayItems = wanted;
 }
 
 // Writes a field only when its text changes, so the shown service's form
 // does not flicker with every refresh.
-static void ShowFieldText(HWND window, int id, const char *text)
+static void ShowFieldText(HWND field, char *last, DWORD size, const char *text)
 {
-    char shown[LongFieldSize];
-    GetDlgItemTextA(window, id, shown, sizeof(shown));
-    if (strcmp(shown, text))
-        SetDlgItemTextA(window, id, text);
+    if (shown.fieldsShown && !strcmp(last, text))
+        return;
+    SetWindowTextA(field, text);
+    lstrcpynA(last, text, int(size));
 }
 
 // Selects a list's row (-1: none) only when it changes: a selection repaints
-// the list, which costs more than asking.
-static void ShowListRow(HWND window, int id, int row)
+// the list.
+static void ShowListRow(int list, int row)
 {
-    HWND list = GetDlgItem(window, id);
-    if (SendMessageA(list, CB_GETCURSEL, 0, 0) != row)
-        SendMessageA(list, CB_SETCURSEL, row, 0);
+    if (shown.fieldsShown && shown.rows[list] == row)
+        return;
+    SendMessageA(optionLists[list], CB_SETCURSEL, row, 0);
+    shown.rows[list] = row;
 }
 
 static void PrepareForLoad(ServiceSettings &s)
@@ -88,14 +120,15 @@ static void PrepareForLoad(ServiceSettings &s)
 static void ShowLoadedService(HWND window, ServiceSettings &s)
 {
     EnableFormBody(window, FALSE);
-    ShowFieldText(window, BinaryPathField, s.binaryPath);
-    ShowFieldText(window, DisplayNameField, s.displayName);
-    ShowFieldText(window, DescriptionField, s.description);
-    ShowListRow(window, ServiceTypeList, OptionIndexForValue(ServiceTypeOptions, s.serviceType));
-    ShowListRow(window, StartTypeList, OptionIndexForValue(StartTypeOptions, s.startType));
-    ShowListRow(window, ErrorControlList, OptionIndexForValue(ErrorControlOptions, s.errorControl));
-    ShowListRow(window, LoadOrderGroupList, GroupIndexForName(GetDlgItem(window, LoadOrderGroupList), s.loadOrderGroup));
-    ShowFieldText(window, DependenciesField, s.dependencies);
+    ShowFieldText(binaryPathField, shown.binaryPath, FieldSize, s.binaryPath);
+    ShowFieldText(displayNameField, shown.displayName, FieldSize, s.displayName);
+    ShowFieldText(descriptionField, shown.description, LongFieldSize, s.description);
+    ShowListRow(0, OptionIndexForValue(ServiceTypeOptions, s.serviceType));
+    ShowListRow(1, OptionIndexForValue(StartTypeOptions, s.startType));
+    ShowListRow(2, OptionIndexForValue(ErrorControlOptions, s.errorControl));
+    ShowListRow(3, GroupIndexForName(optionLists[3], s.loadOrderGroup));
+    ShowFieldText(dependenciesField, shown.dependencies, LongFieldSize, s.dependencies);
+    shown.fieldsShown = true;
 
     const bool running = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr,
                                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, QueryStatus) == 1;
@@ -109,7 +142,7 @@ static void ShowNewService(HWND window, ServiceSettings &s)
 {
     EnableFormBody(window, TRUE);
     EnableTrayItems(FALSE, FALSE);
-    GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
+    GetWindowTextA(binaryPathField, s.binaryPath, sizeof(s.binaryPath));
     EnableCommands(s.binaryPath[0] != '\0', FALSE, FALSE, FALSE);
 }
 

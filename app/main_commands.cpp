@@ -160,6 +160,7 @@ static void PickKeyName(HWND window)
     SetDlgItemTextA(window, BinaryPathField, pickedName);
     SetDlgItemTextA(window, DisplayNameField, pickedName);
     SetDlgItemTextA(window, DescriptionField, pickedName);
+    ForgetFormState(window);
     RefreshForm(window);
 }
 

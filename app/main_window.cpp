@@ -254,7 +254,7 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     }
     for (int i = 0; i < 4; i++)
         commandButtons[i] = GetDlgItem(window, InstallButton + i);
-    ForgetFormState();
+    ForgetFormState(window);
     GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
 
     FillOptionList(window, DesiredAccessList, DesiredAccessOptions);
@@ -268,10 +268,19 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     SendMessageA(groups, CB_SETCURSEL, 0, 0);
     ReadServiceGroupOrder(groups, GroupListCombo);
 
-    CreateFormTooltips(window);
     CreateTrayMenu();
-    AddTrayIcon(window);
     SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+    // A timer comes only when no paint is due: once the window shows whole.
+    SetTimer(window, ShownTimerId, 0, nullptr);
+}
+
+// What the window does not show at once is made once it has painted: the
+// form's tooltips and the tray icon, which alone take a tenth of start-up.
+static void OnShown(HWND window)
+{
+    KillTimer(window, ShownTimerId);
+    CreateFormTooltips(window);
+    AddTrayIcon(window);
 }
 
 // Minimised, the program lives on as its tray icon alone.
@@ -294,6 +303,7 @@ void CloseMainWindow(HWND window)
 static void OnDestroy(HWND window)
 {
     KillTimer(window, RefreshTimerId);
+    KillTimer(window, ShownTimerId);
     Shell_NotifyIconA(NIM_DELETE, &trayIconData);
     DestroyMenu(trayMenu);
     trayMenu = nullptr;
@@ -325,7 +335,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnTrayNotify(window, wParam, lParam);
         return 0;
     case WM_TIMER:
-        RefreshForm(window);
+        if (wParam == ShownTimerId)
+            OnShown(window);
+        else
+            RefreshForm(window);
         return 0;
     case WM_COMMAND:
         OnMainCommand(window, wParam);

@@ -46,6 +46,7 @@ enum TrayCommand : int {
 constexpr UINT TrayNotifyMessage = WM_USER + 5;
 constexpr UINT TrayIconId = 500;
 constexpr UINT_PTR RefreshTimerId = 0;
+constexpr UINT_PTR ShownTimerId = 1;
 constexpr UINT RefreshInterval = 1000;
 
 // The working copy of the form, and the picker's answer.
@@ -67,8 +68,9 @@ bool BuildMainWindowTemplate(struct DialogTemplate *dialog);
 
 // Reads the key name and shows the service's state in the form.
 void RefreshForm(HWND window);
-// A new main window: the refresh sets every part of the form anew.
-void ForgetFormState();
+// A new main window, or a form written by a command: the refresh sets every
+// part of the form anew.
+void ForgetFormState(HWND window);
 void EnableControlRange(HWND window, int first, int last, BOOL enable);
 void FillBytes(void *buffer, DWORD count, DWORD value);
 

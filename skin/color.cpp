@@ -53,12 +53,17 @@ COLORREF MixColors70(COLORREF a, COLORREF b)
     return Pack(Mix70(Red(a), Red(b)), Mix70(Green(a), Green(b)), Mix70(Blue(a), Blue(b)));
 }
 
-COLORREF AccentColor()
+COLORREF AccentColorAtDepth(int depth)
 {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
-    if (ScreenColorDepth() > 8)
+    if (depth > 8)
         return MixColors70(window, GetSysColor(COLOR_ACTIVECAPTION));
     return window;
+}
+
+COLORREF AccentColor()
+{
+    return AccentColorAtDepth(ScreenColorDepth());
 }
 
 int ColorLuminance(COLORREF c)

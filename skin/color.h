@@ -12,5 +12,7 @@ COLORREF DarkenColor(int amount, COLORREF colour);
 COLORREF MixColors86(COLORREF a, COLORREF b);  // 86 % of a, 14 % of b
 COLORREF MixColors70(COLORREF a, COLORREF b);  // 70 % of a, 30 % of b
 COLORREF AccentColor();
+// The same for a screen depth already known.
+COLORREF AccentColorAtDepth(int depth);
 int ColorLuminance(COLORREF colour);
 int ScreenColorDepth();

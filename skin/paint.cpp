@@ -20,11 +20,19 @@ constexpr DWORD CaptionFormat = DT_CENTER | DT_WORDBREAK;
 constexpr UINT ClassicNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
 static_assert(ClassicNonClientMetricsSize == 340, "the record every Windows version takes");
 
+// Frames and fills with the context's own brush: nothing to create.
 static void FrameWithColour(HDC dc, const RECT *rect, COLORREF colour)
 {
-    HBRUSH brush = CreateSolidBrush(colour);
-    FrameRect(dc, rect, brush);
-    DeleteObject(brush);
+    const COLORREF old = SetDCBrushColor(dc, colour);
+    FrameRect(dc, rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(dc, old);
+}
+
+static void FillWithColour(HDC dc, const RECT *rect, COLORREF colour)
+{
+    const COLORREF old = SetDCBrushColor(dc, colour);
+    FillRect(dc, rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(dc, old);
 }
 
 void PaintBasicFace(HDC dc, const RECT *rect, int state)
@@ -40,17 +48,18 @@ void PaintBasicFace(HDC dc, const RECT *rect, int state)
     FrameRect(dc, rect, GetSysColorBrush(frame));
 }
 
+// One screen query a face; the accent only for the faces that show it.
 void PaintGradientFace(HDC dc, const RECT *rect, int state)
 {
-    if (ScreenColorDepth() <= 8) {
+    const int depth = ScreenColorDepth();
+    if (depth <= 8) {
         PaintBasicFace(dc, rect, state);
         return;
     }
-    const COLORREF accent = AccentColor();
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     COLORREF top, bottom, outer, inner;
     switch (state) {
     case PaintPressed: {
+        const COLORREF accent = AccentColorAtDepth(depth);
         top = LightenColor(164, accent);
         bottom = DarkenColor(16, accent);
         outer = DarkenColor(70, MixColors86(bottom, top));
@@ -58,6 +67,7 @@ void PaintGradientFace(HDC dc, const RECT *rect, int state)
         break;
     }
     case PaintHot: {
+        const COLORREF accent = AccentColorAtDepth(depth);
         top = DarkenColor(24, accent);
         bottom = LightenColor(200, accent);
         const COLORREF mixed = MixColors86(top, bottom);
@@ -65,12 +75,14 @@ void PaintGradientFace(HDC dc, const RECT *rect, int state)
         inner = LightenColor(128, mixed);
         break;
     }
-    case PaintNormal:
+    case PaintNormal: {
+        const COLORREF face = GetSysColor(COLOR_BTNFACE);
         top = DarkenColor(16, face);
         bottom = LightenColor(128, face);
         outer = DarkenColor(64, MixColors86(top, bottom));
         inner = LightenColor(96, outer);
         break;
+    }
     default:
         return;
     }
@@ -85,11 +97,12 @@ void PaintGradientFace(HDC dc, const RECT *rect, int state)
 
 void PaintFlatFace(HDC dc, const RECT *rect, int state)
 {
-    if (ScreenColorDepth() <= 8) {
+    const int depth = ScreenColorDepth();
+    if (depth <= 8) {
         PaintBasicFace(dc, rect, state);
         return;
     }
-    const COLORREF accent = AccentColor();
+    const COLORREF accent = AccentColorAtDepth(depth);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const COLORREF selection = GetSysColor(COLOR_HIGHLIGHT);
     COLORREF fill, frame;
@@ -110,9 +123,7 @@ void PaintFlatFace(HDC dc, const RECT *rect, int state)
     default:
         return;
     }
-    HBRUSH brush = CreateSolidBrush(fill);
-    FillRect(dc, rect, brush);
-    DeleteObject(brush);
+    FillWithColour(dc, rect, fill);
     FrameWithColour(dc, rect, frame);
 }
 
@@ -284,14 +295,15 @@ static void DrawArrowStrip(HDC buffer, const RECT &strip, HWND control, DWORD fl
         DrawEdge(buffer, &open, BDR_SUNKENOUTER, BF_RECT);
     } else {
         const int colours[] = {COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT};
+        HGDIOBJ old = SelectObject(buffer, GetStockObject(DC_PEN));
+        const COLORREF oldColour = GetDCPenColor(buffer);
         for (int i = 0; i < 2; i++) {
-            HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(colours[i]));
-            HGDIOBJ old = SelectObject(buffer, pen);
+            SetDCPenColor(buffer, GetSysColor(colours[i]));
             MoveToEx(buffer, strip.left + i, strip.top + ArrowSeparatorInset, nullptr);
             LineTo(buffer, strip.left + i, strip.bottom - ArrowSeparatorInset);
-            SelectObject(buffer, old);
-            DeleteObject(pen);
         }
+        SetDCPenColor(buffer, oldColour);
+        SelectObject(buffer, old);
     }
     if (flags & (CTRL_MENU_BELOW | CTRL_ARROW_DOWN))
         DrawArrowGlyph(buffer, &strip, 1);

@@ -198,6 +198,11 @@ TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
         // The chosen service's own values, not those typed before.
         EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == TestServiceCommand(name, "run"); }));
         EXPECT_EQ(ControlText(window, DescriptionField), "");
+        // Chosen again while shown, the service's values replace the name.
+        ASSERT_TRUE(Press(window, KeyNamePicker));
+        ChooseInPicker(name);
+        EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == TestServiceCommand(name, "run"); }));
+        EXPECT_EQ(ControlText(window, DisplayNameField), name);
 
         TypeText(window, KeyNameField, "");
         WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, DependenciesField)) != FALSE; });

@@ -52,6 +52,22 @@ static bool Shows(HWND window, const FormState &state, DWORD timeoutMs = 2500)
     return WaitUntil([&] { return StateOf(window) == state; }, timeoutMs);
 }
 
+static NOTIFYICONDATAA TrayIconOf(HWND window)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = TrayIconId;
+    return icon;
+}
+
+// The window's icon is in the tray: the last thing the window makes.
+static bool TrayIconShown(HWND window)
+{
+    NOTIFYICONDATAA icon = TrayIconOf(window);
+    return Shell_NotifyIconA(NIM_MODIFY, &icon);
+}
+
 class MainWindow : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -67,7 +83,7 @@ protected:
         RunDriven([] { RunMainWindow(); },
                   [&] {
                       HWND window = nullptr;
-                      WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); });
+                      WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window) && TrayIconShown(window); });
                       if (!window) {
                           ADD_FAILURE() << "the main window did not appear";
                           return;
@@ -375,15 +391,6 @@ TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
     scmCalls.openService = OpenServiceA;
 }
 
-static NOTIFYICONDATAA TrayIconOf(HWND window)
-{
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    icon.hWnd = window;
-    icon.uID = TrayIconId;
-    return icon;
-}
-
 TEST_F(MainWindow, TheTrayIconComesBackWhenTheShellRestarts)
 {
     Drive([&](HWND window) {
@@ -402,6 +409,8 @@ static HMENU endedMenu;
 static HBITMAP endedTexture;
 static void CALLBACK EndWindowDirectly(HWND, UINT, UINT_PTR timer, DWORD)
 {
+    if (!mainWindow || !TrayIconShown(mainWindow))
+        return;  // not all made yet
     KillTimer(nullptr, timer);
     endedWindow = mainWindow;
     endedMenu = trayMenu;
@@ -412,7 +421,7 @@ static void CALLBACK EndWindowDirectly(HWND, UINT, UINT_PTR timer, DWORD)
 TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
 {
     endedWindow = nullptr;
-    SetTimer(nullptr, 0, 300, EndWindowDirectly);
+    SetTimer(nullptr, 0, 100, EndWindowDirectly);
     RunMainWindow();
     ASSERT_TRUE(endedWindow);
     NOTIFYICONDATAA icon = TrayIconOf(endedWindow);

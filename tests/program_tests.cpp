@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shellapi.h>
+
 #include <string.h>
 
 #include <set>
@@ -57,9 +59,15 @@ static HWND Start(const std::string &path, PROCESS_INFORMATION *process)
         return nullptr;
     HWND window = FindWindowOf(process->dwProcessId, "Tarnex (Install/Remove)", "#32770");
     // Under Wine a minimise or menu while the new window is still being
-    // activated is undone by that activation; a person is never that quick.
+    // activated is undone by that activation; a person is never that quick,
+    // and sees the tray icon before clicking it.
     WaitUntil([&] { return GetForegroundWindow() == window; });
     WaitForInputIdle(process->hProcess, 5000);
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = 500;
+    WaitUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; });
     return window;
 }
 
