@@ -14,7 +14,7 @@ static_assert(sizeof(QUERY_SERVICE_CONFIGA) == 36, "the first configuration quer
 LONG keyNameRejected;
 LONG scmAccessDenied;
 
-ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigA};
+ScmCalls scmCalls = PlatformScmCalls;
 
 static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
 static const char DescriptionValue[] = "Description";
@@ -206,7 +206,8 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
     LONG result = 0;
     SC_HANDLE service = nullptr;
 
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, operation == Install ? GENERIC_WRITE : SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE scm =
+        scmCalls.openSCManager(nullptr, nullptr, operation == Install ? GENERIC_WRITE : SC_MANAGER_ALL_ACCESS);
     if (!scm) {
         ReportSystemError("Error 0pening a Connection to the SCM!");
         goto done;
@@ -214,10 +215,9 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
 
     if (operation == Install) {
         char quoted[FieldSize + 2];
-        service = CreateServiceA(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
-                                 *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted), loadOrderGroup,
-                                 nullptr,
-                                 dependencies, account, password);
+        service = scmCalls.createService(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
+                                         *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted),
+                                         loadOrderGroup, nullptr, dependencies, account, password);
         if (!service) {
             ReportSystemError("Error Creating the new service!");
             goto done;
@@ -243,9 +243,9 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
 
 done:
     if (service)
-        CloseServiceHandle(service);
+        scmCalls.closeServiceHandle(service);
     if (scm)
-        CloseServiceHandle(scm);
+        scmCalls.closeServiceHandle(scm);
     if (operation == Install && password)
         SecureZeroMemory(password, FieldSize);
     return result;

@@ -1,5 +1,6 @@
-// The two SCM calls whose failures and answers Wine cannot produce (a refused
-// open, a configuration with dependencies, a failing configuration query).
+// The SCM calls whose failures and answers Wine cannot produce (a refused
+// open, a configuration with dependencies, a failing configuration query),
+// and those that make and close SCM handles, whose count Wine cannot report.
 // The program always uses the platform's own; tests may point these elsewhere.
 #pragma once
 
@@ -8,6 +9,13 @@
 struct ScmCalls {
     decltype(&OpenServiceA) openService;
     decltype(&QueryServiceConfigA) queryServiceConfig;
+    decltype(&OpenSCManagerA) openSCManager;
+    decltype(&CreateServiceA) createService;
+    decltype(&CloseServiceHandle) closeServiceHandle;
 };
 
 extern ScmCalls scmCalls;
+
+// The platform's own calls.
+constexpr ScmCalls PlatformScmCalls = {OpenServiceA, QueryServiceConfigA, OpenSCManagerA, CreateServiceA,
+                                       CloseServiceHandle};

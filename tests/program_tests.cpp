@@ -1,4 +1,7 @@
-// The real tarnex.exe, started and ended as a person would, from outside.
+// The real tarnex.exe, started and ended as a person would, from outside:
+// the one built beside the tests, or the one TARNEX_PROGRAM names (the
+// release's).
+#include "resources/version.h"
 #include "tests/support/gui_driver.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +14,22 @@
 #include <string>
 #include <vector>
 
-static std::string BuiltProgram()
+static std::string TestsFolder()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(nullptr, path, sizeof(path));
-    *strrchr(path, '\\') = '\0';  // the tests' folder
-    *strrchr(path, '\\') = '\0';  // the build folder
-    return std::string(path) + "\\tarnex.exe";
+    *strrchr(path, '\\') = '\0';
+    return path;
+}
+
+static std::string BuiltProgram()
+{
+    char named[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("TARNEX_PROGRAM", named, sizeof(named));
+    if (length && length < sizeof(named))
+        return named;
+    const std::string tests = TestsFolder();
+    return tests.substr(0, tests.rfind('\\')) + "\\tarnex.exe";
 }
 
 // A visible top-level window of the process, by caption and class.
@@ -149,12 +161,12 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     // A copy of the program beside stand-ins for the DLLs it loads as it runs.
     // (Wine's own gdi32 imports version.dll and its controls delay-load
     // msimg32.dll, so stand-ins for those two would be loaded by Wine itself.)
-    const std::string folder = BuiltProgram().substr(0, BuiltProgram().rfind('\\')) + "\\planted";
+    const std::string folder = TestsFolder() + "\\planted";
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string program = folder + "\\tarnex-planted.exe";
     ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program.c_str(), FALSE));
     const char *libraries[] = {"winmm", "comdlg32", "oleaut32"};
-    const std::string decoy = BuiltProgram().substr(0, BuiltProgram().rfind('\\')) + "\\tests\\decoy.dll";
+    const std::string decoy = TestsFolder() + "\\decoy.dll";
     for (const char *library : libraries) {
         ASSERT_TRUE(CopyFileA(decoy.c_str(), (folder + "\\" + library + ".dll").c_str(), FALSE));
         DeleteFileA((folder + "\\" + library + ".dll.loaded").c_str());
@@ -176,7 +188,7 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
 
     // What needs them: painting, the About box, the Open dialog.
     ChooseFromTray(process, window, {VK_UP, VK_UP, VK_RETURN});  // "About Tarnex"
-    HWND about = FindWindowOf(process.dwProcessId, "About Tarnex Version: 1, 0, 0, 0", "#32770");
+    HWND about = FindWindowOf(process.dwProcessId, "About Tarnex Version: " TARNEX_VERSION_TEXT, "#32770");
     EXPECT_TRUE(about);
     PostMessageA(about, WM_CLOSE, 0, 0);
     WaitUntil([&] { return !IsWindow(about); });

@@ -56,14 +56,19 @@ static int WINAPI FakeDeviceCaps(HDC dc, int index)
 
 TEST(ColourArithmetic, AccentFollowsTheScreenDepth)
 {
+    const int elements[] = {COLOR_WINDOW, COLOR_ACTIVECAPTION};
+    const COLORREF test[] = {RGB(255, 255, 255), RGB(50, 150, 250)};
+    COLORREF saved[2] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
+    SetSysColors(2, elements, test);
     EXPECT_GT(ScreenColorDepth(), 8);
-    EXPECT_EQ(AccentColor(), MixColors70(GetSysColor(COLOR_WINDOW), GetSysColor(COLOR_ACTIVECAPTION)));
+    EXPECT_EQ(AccentColor(), RGB(194, 224, 254));  // 70 % window, 30 % caption
     screenCalls.getDeviceCaps = FakeDeviceCaps;
     FakeDepth = 8;
-    EXPECT_EQ(AccentColor(), GetSysColor(COLOR_WINDOW));
+    EXPECT_EQ(AccentColor(), RGB(255, 255, 255));  // the window's colour alone
     FakeDepth = -1;  // no answer counts as 8 bits
     EXPECT_EQ(ScreenColorDepth(), 8);
     screenCalls.getDeviceCaps = GetDeviceCaps;
+    SetSysColors(2, elements, saved);
 }
 
 TEST(Primitives, TwoColourFrameOnTenByTen)

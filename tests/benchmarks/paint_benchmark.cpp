@@ -108,5 +108,24 @@ int main()
     printf("  the same face, no icon:     %.3f ms  (icon paint / no icon: %.2f)\n", floor, one / floor);
     printf("  all nine of the main window: %.3f ms\n", all);
     printf("  GDI objects before %d, after %d: balance %+d\n", before, after, after - before);
+
+    // Volume: ten thousand paints of each state of the lit button.
+    const struct {
+        UINT itemState;
+        bool hot;
+        DWORD checked;
+    } states[] = {{0, false, 0}, {0, true, 0}, {ODS_SELECTED, false, 0}, {0, false, 1}, {ODS_DISABLED, false, 0}};
+    const int volumeBefore = CountGdiObjects();
+    const double start = Now();
+    for (const auto &s : states) {
+        lit.item.itemState = s.itemState;
+        hotControl = s.hot ? lit.window : nullptr;
+        SkinRecord(lit.window)->checkState = s.checked;
+        for (int i = 0; i < 10000; i++)
+            Paint(lit);
+    }
+    const int volumeAfter = CountGdiObjects();
+    printf("50,000 paints of the five states in %.1f s: GDI objects before %d, after %d: balance %+d\n",
+           (Now() - start) / 1000, volumeBefore, volumeAfter, volumeAfter - volumeBefore);
     return 0;
 }

@@ -25,6 +25,40 @@ int CountGdiObjects()
     return live;
 }
 
+// One entry of the system's handle table (SystemExtendedHandleInformation).
+struct HandleEntry {
+    void *object;
+    ULONG_PTR process;
+    ULONG_PTR handle;
+    ULONG access;
+    USHORT backTrace;
+    USHORT type;
+    ULONG attributes;
+    ULONG reserved;
+};
+constexpr int SystemExtendedHandleInformation = 64;
+
+int CountKernelHandles()
+{
+    std::vector<BYTE> table(1 << 20);
+    for (;;) {
+        ULONG needed = 0;
+        const NTSTATUS status = NtQuerySystemInformation(SYSTEM_INFORMATION_CLASS(SystemExtendedHandleInformation),
+                                                         table.data(), ULONG(table.size()), &needed);
+        if (status == 0)
+            break;
+        if (table.size() >= (64u << 20))
+            return -1;
+        table.resize(table.size() * 2);
+    }
+    const ULONG_PTR count = *reinterpret_cast<const ULONG_PTR *>(table.data());
+    const auto *entries = reinterpret_cast<const HandleEntry *>(table.data() + 2 * sizeof(ULONG_PTR));
+    int own = 0;
+    for (ULONG_PTR i = 0; i < count; i++)
+        own += entries[i].process == GetCurrentProcessId();
+    return own;
+}
+
 Canvas CreateCanvas(int width, int height, COLORREF fill)
 {
     Canvas canvas = {};

@@ -6,6 +6,9 @@
 // Live GDI objects of this process. Wine's GetGuiResources always answers 0,
 // so this reads the shared GDI handle table that the PEB points to.
 int CountGdiObjects();
+// Open kernel handles of this process. Wine's GetProcessHandleCount always
+// answers 0, so this counts the process's entries of the system's table.
+int CountKernelHandles();
 
 // A 32-bit top-down DIB section selected into a memory context.
 struct Canvas {

@@ -132,10 +132,8 @@ bool ChooseFromPopupMenu(std::initializer_list<WPARAM> keys, DWORD timeoutMs)
     HWND menu = WaitForWindow(nullptr, "#32768", timeoutMs);
     if (!menu)
         return false;
-    for (WPARAM key : keys) {
+    for (WPARAM key : keys)
         PostMessageA(menu, WM_KEYDOWN, key, 0);
-        Sleep(30);
-    }
     return WaitUntil([&] { return !IsWindowVisible(menu); });
 }
 

@@ -24,8 +24,9 @@ static LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam)
     if (code == HCBT_ACTIVATE && std::find(openBoxes.begin(), openBoxes.end(), window) == openBoxes.end()) {
         char className[32] = {};
         GetClassNameA(window, className, sizeof(className));
-        if (!lstrcmpA(className, "#32770")) {
-            // The box's text is its static with identifier 0xFFFF.
+        // A message box is the dialog whose text is its static 0xFFFF; the
+        // pickers and the About box are never answered here.
+        if (!lstrcmpA(className, "#32770") && GetDlgItem(window, 0xFFFF)) {
             openBoxes.push_back(window);
             seenBoxes.push_back({WindowText(window), WindowText(GetDlgItem(window, 0xFFFF))});
             int answer = IDOK;

@@ -1,5 +1,7 @@
 #include "tests/support/services.h"
 
+#include "service/scm_calls.h"
+
 #include <string.h>
 
 static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services";
@@ -134,4 +136,58 @@ std::string RunAndCapture(const std::string &commandLine, DWORD *exitCode)
     CloseHandle(readEnd);
     std::erase(output, '\r');
     return output;
+}
+
+static LONG openScmHandles;
+
+static SC_HANDLE Counted(SC_HANDLE handle)
+{
+    if (handle)
+        InterlockedIncrement(&openScmHandles);
+    return handle;
+}
+
+static SC_HANDLE WINAPI CountedOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
+{
+    return Counted(PlatformScmCalls.openSCManager(machine, database, access));
+}
+
+static SC_HANDLE WINAPI CountedOpenService(SC_HANDLE scm, LPCSTR name, DWORD access)
+{
+    return Counted(PlatformScmCalls.openService(scm, name, access));
+}
+
+static SC_HANDLE WINAPI CountedCreateService(SC_HANDLE scm, LPCSTR name, LPCSTR display, DWORD access, DWORD type,
+                                             DWORD start, DWORD errorControl, LPCSTR path, LPCSTR group, LPDWORD tag,
+                                             LPCSTR dependencies, LPCSTR account, LPCSTR password)
+{
+    return Counted(PlatformScmCalls.createService(scm, name, display, access, type, start, errorControl, path, group,
+                                                  tag, dependencies, account, password));
+}
+
+static BOOL WINAPI CountedClose(SC_HANDLE handle)
+{
+    const BOOL closed = PlatformScmCalls.closeServiceHandle(handle);
+    if (closed)
+        InterlockedDecrement(&openScmHandles);
+    return closed;
+}
+
+void CountScmHandles()
+{
+    openScmHandles = 0;
+    scmCalls.openSCManager = CountedOpenSCManager;
+    scmCalls.openService = CountedOpenService;
+    scmCalls.createService = CountedCreateService;
+    scmCalls.closeServiceHandle = CountedClose;
+}
+
+int OpenScmHandles()
+{
+    return int(openScmHandles);
+}
+
+void StopCountingScmHandles()
+{
+    scmCalls = PlatformScmCalls;
 }

@@ -9,6 +9,7 @@
 // Modes of the test service program, chosen by an argument in its binary path.
 // run: runs until stopped. nostop: accepts no controls. paused: reports
 // PAUSED. pending: stays START_PENDING. exit: the process ends at once.
+// slowstop: runs, and stays STOP_PENDING for half a second when stopped.
 std::string TestServiceCommand(const std::string &serviceName, const char *mode);
 
 // A service name no other test run uses.
@@ -26,6 +27,12 @@ DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs)
 
 // Runs a Windows command line, returns its standard output (CR removed).
 std::string RunAndCapture(const std::string &commandLine, DWORD *exitCode = nullptr);
+
+// SCM handles the program has opened and not closed, counted through the SCM
+// seam from the moment counting starts.
+void CountScmHandles();
+int OpenScmHandles();
+void StopCountingScmHandles();
 
 // Deletes the test service when the scope ends, whatever happened in it.
 struct ServiceCleanup {

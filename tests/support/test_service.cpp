@@ -13,6 +13,8 @@ static const char *mode = "run";
 
 // No test service outlives a test run by much, even if nobody ends it.
 constexpr DWORD LongestLife = 120000;
+// How long the "slowstop" mode stays STOP_PENDING after a stop request.
+constexpr DWORD SlowStop = 500;
 
 static void Report(DWORD state, DWORD accepted)
 {
@@ -51,6 +53,10 @@ static void WINAPI ServiceMain(DWORD, char **)
 
     HANDLE ends[] = {stopRequested, quitRequested};
     WaitForMultipleObjects(2, ends, FALSE, LongestLife);
+    if (!strcmp(mode, "slowstop")) {
+        Report(SERVICE_STOP_PENDING, 0);
+        Sleep(SlowStop);
+    }
     Report(SERVICE_STOPPED, 0);
 }
 
