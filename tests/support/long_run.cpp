@@ -73,7 +73,7 @@ static void CALLBACK DriveRefreshes(HWND, UINT, UINT_PTR timer, DWORD)
         SetDlgItemTextA(window, KeyNameField, names[state].c_str());
         for (int i = 0; i < counts[state]; i++) {
             Tick(window);
-            if (i % 10 == 0)
+            if (i % 1000 == 0)
                 Repaint(window);
         }
     }
