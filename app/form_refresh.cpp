@@ -170,9 +170,9 @@ void RefreshForm(HWND window)
             if (keyNameRejected) {
                 // The report has no owner: the name may have been corrected
                 // while it was shown.
-                char shown[FieldSize];
-                GetDlgItemTextA(window, KeyNameField, shown, sizeof(shown));
-                if (!strcmp(shown, s.keyName))
+                char current[FieldSize];
+                GetDlgItemTextA(window, KeyNameField, current, sizeof(current));
+                if (!strcmp(current, s.keyName))
                     SetDlgItemTextA(window, KeyNameField, "");
                 s.keyName[0] = '\0';
                 keyNameRejected = 0;
