@@ -4,6 +4,7 @@
 #include "app/dialog_template.h"
 #include "app/hyperlink.h"
 #include "app/startup.h"
+#include "app/web_link.h"
 #include "resources/resource_ids.h"
 #include "skin/screen_scale.h"
 #include "skin/skin.h"
@@ -12,7 +13,6 @@
 
 #include <ocidl.h>
 #include <olectl.h>
-#include <shellapi.h>
 #include <string.h>
 
 // The project has no site of its own yet: the address stays under the
@@ -233,7 +233,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARA
         if (wParam == AboutOk)
             EndDialog(window, 0);
         else if (wParam == AboutLink)
-            ShellExecuteA(window, nullptr, ProjectAddress, nullptr, nullptr, SW_SHOWDEFAULT);
+            OpenWebAddress(window, ProjectAddress);
         return 0;
     case WM_CLOSE:
         EndDialog(window, 0);

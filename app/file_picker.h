@@ -6,6 +6,7 @@
 // The filter of the binary-path picker: "All files" with "*.*".
 extern const char AllFilesFilter[];
 
-// Shows the Open dialog with path as the proposed file name; non-zero when a
-// file was chosen, its full path then in path.
+// Shows the Open dialog proposing the file that path names (path may be a
+// command line with the program in quotes); non-zero when a file was chosen,
+// its full path then in path, which is otherwise left as it was.
 BOOL PickFile(HWND owner, const char *title, char *path, DWORD pathSize, const char *filter);

@@ -27,9 +27,10 @@ void EnableControlRange(HWND window, int first, int last, BOOL enable)
 // change costs a repaint, and each lookup a server round trip under Wine.
 // Forgotten for a new window, and whenever a command writes to the form.
 static struct {
-    int bodyEnabled;   // -1: not yet
-    int commands;      // Install, Remove, Start, Stop as bits; -1: not yet
-    int trayItems;     // Start, Stop as bits; -1: not yet
+    int bodyEnabled;    // -1: not yet
+    int commands;       // CommandBits
+    int commandsKnown;  // the commands whose bit above is what the button shows
+    int trayItems;      // Start, Stop as bits; -1: not yet
     bool fieldsShown;  // the texts and rows below are what the fields show
     char binaryPath[FieldSize];
     char displayName[FieldSize];
@@ -44,7 +45,8 @@ static HWND optionLists[4];
 
 void ForgetFormState(HWND window)
 {
-    shown.bodyEnabled = shown.commands = shown.trayItems = -1;
+    shown.bodyEnabled = shown.trayItems = -1;
+    shown.commandsKnown = 0;
     shown.fieldsShown = false;
     binaryPathField = GetDlgItem(window, BinaryPathField);
     displayNameField = GetDlgItem(window, DisplayNameField);
@@ -67,13 +69,20 @@ static void EnableFormBody(HWND window, BOOL enable)
         shown.fieldsShown = false;
 }
 
-static void EnableCommands(BOOL install, BOOL remove, BOOL start, BOOL stop)
+// The command buttons in the order of commandButtons.
+enum CommandBits : int { InstallBit = 1, RemoveBit = 2, StartBit = 4, StopBit = 8, AllCommands = 15 };
+
+// Enables the commands of mask whose bits are set in wanted and greys the
+// others of mask; the commands outside mask stay as they are.
+static void SetCommands(int mask, int wanted)
 {
-    const int wanted = (install ? 1 : 0) | (remove ? 2 : 0) | (start ? 4 : 0) | (stop ? 8 : 0);
-    for (int i = 0; i < 4; i++)
-        if (shown.commands < 0 || ((shown.commands ^ wanted) & (1 << i)))
-            EnableWindow(commandButtons[i], (wanted >> i) & 1);
-    shown.commands = wanted;
+    for (int i = 0; i < 4; i++) {
+        const int bit = 1 << i;
+        if ((mask & bit) && (!(shown.commandsKnown & bit) || ((shown.commands ^ wanted) & bit)))
+            EnableWindow(commandButtons[i], (wanted & bit) != 0);
+    }
+    shown.commands = (shown.commands & ~mask) | (wanted & mask);
+    shown.commandsKnown |= mask;
 }
 
 static void EnableTrayItems(BOOL start, BOOL stop)
@@ -117,6 +126,22 @@ static void PrepareForLoad(ServiceSettings &s)
     s.desiredAccess = s.serviceType = s.startType = s.errorControl = 0xFFFFFFFF;
 }
 
+// The row of the service's own group. A group outside the system's group
+// order (many of Windows' own services have one) joins the list, so that
+// the form shows it and a copy of the service is installed in it.
+static int GroupRow(const char *group)
+{
+    const int row = GroupIndexForName(optionLists[3], group);
+    if (row || !group[0])
+        return row;
+    const LRESULT added = SendMessageA(optionLists[3], CB_ADDSTRING, 0, LPARAM(group));
+    if (added < 0)
+        return 0;
+    // Rows below the new one have moved: the selection shown is no longer known.
+    shown.rows[3] = -2;
+    return int(added);
+}
+
 static void ShowLoadedService(HWND window, ServiceSettings &s)
 {
     EnableFormBody(window, FALSE);
@@ -126,13 +151,17 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     ShowListRow(0, OptionIndexForValue(ServiceTypeOptions, s.serviceType));
     ShowListRow(1, OptionIndexForValue(StartTypeOptions, s.startType));
     ShowListRow(2, OptionIndexForValue(ErrorControlOptions, s.errorControl));
-    ShowListRow(3, GroupIndexForName(optionLists[3], s.loadOrderGroup));
+    ShowListRow(3, GroupRow(s.loadOrderGroup));
     ShowFieldText(dependenciesField, shown.dependencies, LongFieldSize, s.dependencies);
     shown.fieldsShown = true;
+    // Install and Remove fit the service whatever its state, and are set
+    // before the status query: the box of a failing query leaves the window
+    // usable meanwhile.
+    SetCommands(InstallBit | RemoveBit, RemoveBit);
 
     const bool running = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr,
                                              nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, QueryStatus) == 1;
-    EnableCommands(FALSE, TRUE, !running, running);
+    SetCommands(StartBit | StopBit, running ? StopBit : StartBit);
     EnableTrayItems(!running, running);
 }
 
@@ -143,12 +172,12 @@ static void ShowNewService(HWND window, ServiceSettings &s)
     EnableFormBody(window, TRUE);
     EnableTrayItems(FALSE, FALSE);
     GetWindowTextA(binaryPathField, s.binaryPath, sizeof(s.binaryPath));
-    EnableCommands(s.binaryPath[0] != '\0', FALSE, FALSE, FALSE);
+    SetCommands(AllCommands, s.binaryPath[0] ? InstallBit : 0);
 }
 
 void RefreshForm(HWND window)
 {
-    if (refreshBusy)
+    if (refreshBusy || mainWindowClosing)
         return;
     refreshBusy = 1;
     ServiceSettings &s = serviceSettings;
@@ -157,7 +186,7 @@ void RefreshForm(HWND window)
     if (!s.keyName[0]) {
         EnableFormBody(window, TRUE);
         EnableTrayItems(FALSE, FALSE);
-        EnableCommands(FALSE, FALSE, FALSE, FALSE);
+        SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);
         const LONG loaded = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description,

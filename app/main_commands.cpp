@@ -172,6 +172,8 @@ static void PickBinaryPath(HWND window)
     if (!PickFile(window, "Selecting a File", s.binaryPath, sizeof(s.binaryPath), AllFilesFilter))
         return;
     SetDlgItemTextA(window, BinaryPathField, s.binaryPath);
+    // The refresh inside the dialog may have shown a service meanwhile.
+    ForgetFormState(window);
     if (GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName)) ||
         GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName)) ||
         GetDlgItemTextA(window, DescriptionField, s.description, sizeof(s.description)))
@@ -204,8 +206,10 @@ static void AddDependency(HWND window)
         return;
     GetDlgItemTextA(window, DependenciesField, s.dependencies, sizeof(s.dependencies));
     // A name that would not fit the field leaves the text as it was.
-    if (AppendDependency(s.dependencies, sizeof(s.dependencies), pickedName, pickerMode == 0))
+    if (AppendDependency(s.dependencies, sizeof(s.dependencies), pickedName, pickerMode == 0)) {
         SetDlgItemTextA(window, DependenciesField, s.dependencies);
+        ForgetFormState(window);
+    }
 }
 
 // A refused service stops the refresh; a new key name starts it again.
@@ -282,23 +286,49 @@ static void RunTrayCommand(HWND window, UINT command)
     }
 }
 
+// The icon's notification as version 4 sends it (the event and the icon in
+// lParam, the anchor point in wParam), or as a shell that took no version
+// does (the mouse message in lParam, the icon in wParam; a right click's
+// release stands for the context menu). False when it is not the icon's.
+static bool DecodeTrayNotify(WPARAM wParam, LPARAM lParam, UINT *event, POINT *anchor)
+{
+    if (HIWORD(lParam) == TrayIconId) {
+        *event = LOWORD(lParam);
+        *anchor = {short(LOWORD(wParam)), short(HIWORD(wParam))};
+        return true;
+    }
+    if (wParam != TrayIconId)
+        return false;
+    *event = lParam == WM_RBUTTONUP ? WM_CONTEXTMENU : UINT(lParam);
+    GetCursorPos(anchor);
+    return true;
+}
+
+static void OpenTrayMenu(HWND window, POINT anchor)
+{
+    SetForegroundWindow(window);
+    const UINT command = UINT(TrackPopupMenu(trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, anchor.x,
+                                             anchor.y, 0, window, nullptr));
+    // Lets the menu of a background window close when focus moves away.
+    PostMessageA(window, WM_NULL, 0, 0);
+    RunTrayCommand(window, command);
+}
+
+// A right click (on its release) or the keyboard (Enter, Space or the
+// context-menu key on the selected icon) opens the menu; a double click
+// restores the window. A single left click opens nothing: a menu's modal
+// loop would swallow the second click of a double click.
 void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam)
 {
-    if (wParam != TrayIconId)
+    UINT event;
+    POINT anchor;
+    if (!DecodeTrayNotify(wParam, lParam, &event, &anchor))
         return;
-    switch (lParam) {
-    case WM_RBUTTONDOWN:
-    case WM_LBUTTONDOWN: {
-        POINT cursor;
-        GetCursorPos(&cursor);
-        SetForegroundWindow(window);
-        const UINT command = UINT(TrackPopupMenu(trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x,
-                                                 cursor.y, 0, window, nullptr));
-        // Lets the menu of a background window close when focus moves away.
-        PostMessageA(window, WM_NULL, 0, 0);
-        RunTrayCommand(window, command);
+    switch (event) {
+    case WM_CONTEXTMENU:
+    case NIN_KEYSELECT:
+        OpenTrayMenu(window, anchor);
         break;
-    }
     case WM_LBUTTONDBLCLK:
         SetForegroundWindow(window);
         ShowWindowAsync(window, SW_SHOW);

@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "resources/resource_ids.h"
 #include "service/registry_lists.h"
+#include "skin/screen_scale.h"
 #include "skin/skin.h"
 #include "skin/texture.h"
 
@@ -23,11 +24,12 @@ LONG pickerMode;
 HWND mainWindow;
 HMENU trayMenu;
 HWND commandButtons[4];
+bool mainWindowClosing;
 
 static HWND formTooltips;
 static NOTIFYICONDATAA trayIconData;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
-static HICON trayIcon;
+static HICON smallIcon;  // the program icon's small image: caption and tray
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
 
@@ -107,6 +109,10 @@ static const struct {
     {InstallButton, IDI_INSTALL}, {RemoveButton, IDI_REMOVE}, {StartButton, IDI_START},
     {StopButton, IDI_STOP},       {CloseButton, IDI_CLOSE},
 };
+// Their icons at the size that fits the screen's resolution, loaded from the
+// image drawn for it (or the nearest) rather than stretched from 32 pixels.
+static HICON buttonIcons[sizeof(skinnedButtons) / sizeof(skinnedButtons[0])];
+constexpr int ButtonIconSize = 32;
 
 static const struct {
     int id;
@@ -217,6 +223,16 @@ static void CreateTrayMenu()
     }
 }
 
+// Adds the tray icon, which then reports in version 4's form: the anchor
+// point of a click or of the keyboard comes with every notification.
+static void ShowTrayIcon()
+{
+    if (mainWindowClosing)
+        return;
+    Shell_NotifyIconA(NIM_ADD, &trayIconData);
+    Shell_NotifyIconA(NIM_SETVERSION, &trayIconData);
+}
+
 // The tray icon; added again whenever the shell restarts its taskbar, which
 // an elevated window hears of only when it lets the message through.
 static void AddTrayIcon(HWND window)
@@ -229,25 +245,34 @@ static void AddTrayIcon(HWND window)
     trayIconData.uID = TrayIconId;
     trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     trayIconData.uCallbackMessage = TrayNotifyMessage;
-    // The program icon's small image, as the tray shows it.
-    trayIcon = static_cast<HICON>(LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    trayIconData.hIcon = trayIcon ? trayIcon : mainIcon;
+    trayIconData.hIcon = smallIcon ? smallIcon : mainIcon;
     lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
-    Shell_NotifyIconA(NIM_ADD, &trayIconData);
+    trayIconData.uVersion = NOTIFYICON_VERSION_4;
+    ShowTrayIcon();
 }
 
 static void OnInitDialog(HWND window, LPARAM parameter)
 {
     mainWindow = window;
+    mainWindowClosing = false;
     SetWindowLongPtrA(window, GWLP_USERDATA, parameter);
     SendMessageA(window, WM_SETICON, ICON_BIG, LPARAM(reinterpret_cast<HICON *>(parameter)[0]));
+    // The caption and the tray show the program icon's small image, made
+    // for their size rather than shrunk from the large one.
+    smallIcon = static_cast<HICON>(LoadImageA(moduleInstance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    SendMessageA(window, WM_SETICON, ICON_SMALL, LPARAM(smallIcon));
 
     SkinDescriptor standard;
     SetStandardDescriptor(&standard);
     RECT tile = {};
-    for (const auto &b : skinnedButtons) {
-        standard.normalIcon = b.icon ? LoadIconA(moduleInstance, MAKEINTRESOURCEA(b.icon)) : nullptr;
+    const int iconSize = ScaleToScreen(ButtonIconSize);
+    for (int i = 0; i < int(sizeof(skinnedButtons) / sizeof(skinnedButtons[0])); i++) {
+        const auto &b = skinnedButtons[i];
+        buttonIcons[i] = b.icon ? static_cast<HICON>(LoadImageA(moduleInstance, MAKEINTRESOURCEA(b.icon), IMAGE_ICON,
+                                                                 iconSize, iconSize, 0))
+                                : nullptr;
+        standard.normalIcon = buttonIcons[i];
         HWND button = GetDlgItem(window, b.id);
         AttachSkin(button, &standard);
         GetClientRect(button, &tile);
@@ -287,14 +312,21 @@ static void OnShown(HWND window)
 static void OnSize(HWND window, WPARAM kind)
 {
     if (kind == SIZE_MINIMIZED) {
-        Shell_NotifyIconA(NIM_ADD, &trayIconData);
+        ShowTrayIcon();
         ShowWindow(window, SW_HIDE);
     }
     InvalidateRect(window, nullptr, TRUE);
 }
 
+// The window ends once every box open inside its loop is dismissed; its
+// tray icon and refresh end at once, so that nothing restores the ended
+// window or runs its commands meanwhile.
 void CloseMainWindow(HWND window)
 {
+    mainWindowClosing = true;
+    KillTimer(window, RefreshTimerId);
+    KillTimer(window, ShownTimerId);
+    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
     EndDialog(window, 0);
 }
 
@@ -307,9 +339,14 @@ static void OnDestroy(HWND window)
     Shell_NotifyIconA(NIM_DELETE, &trayIconData);
     DestroyMenu(trayMenu);
     trayMenu = nullptr;
-    if (trayIcon)
-        DestroyIcon(trayIcon);
-    trayIcon = nullptr;
+    if (smallIcon)
+        DestroyIcon(smallIcon);
+    smallIcon = nullptr;
+    for (HICON &icon : buttonIcons) {
+        if (icon)
+            DestroyIcon(icon);
+        icon = nullptr;
+    }
     DiscardTexture(&textureHighlight);
     formTooltips = nullptr;
     mainWindow = nullptr;
@@ -321,7 +358,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (TextureDialogMessage(window, message, wParam, &textured))
         return textured;
     if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
-        Shell_NotifyIconA(NIM_ADD, &trayIconData);
+        ShowTrayIcon();
         return 0;
     }
     switch (message) {
@@ -332,7 +369,8 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnSize(window, wParam);
         return 0;
     case TrayNotifyMessage:
-        OnTrayNotify(window, wParam, lParam);
+        if (!mainWindowClosing)
+            OnTrayNotify(window, wParam, lParam);
         return 0;
     case WM_TIMER:
         if (wParam == ShownTimerId)

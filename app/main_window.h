@@ -59,6 +59,9 @@ extern HWND mainWindow;
 extern HMENU trayMenu;
 // Install, Remove, Start and Stop, kept from initialisation.
 extern HWND commandButtons[4];
+// From the moment the window is closed until it has ended: its tray icon is
+// gone, its refresh stopped.
+extern bool mainWindowClosing;
 
 // Builds the main window's template and runs it; 0 when the window has ended.
 int RunMainWindow();

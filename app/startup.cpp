@@ -1,7 +1,6 @@
 // Start-up of the process, before any window exists.
 #include "app/startup.h"
 
-#include "app/command_line.h"
 #include "resources/resource_ids.h"
 #include "service/operation.h"
 #include "skin/system_library.h"
@@ -32,5 +31,9 @@ void StartProgram()
         initCommonControls();
     keyNameRejected = 0;
     scmAccessDenied = 0;
-    GetCommandLineArgument(0, programPath, sizeof(programPath));
+    // The program's own file, however it was started: run as "tarnex" from
+    // its folder, the command line names neither the folder nor ".exe". A
+    // path cut to fit would name another file, or none.
+    if (GetModuleFileNameA(nullptr, programPath, sizeof(programPath)) >= sizeof(programPath))
+        programPath[0] = '\0';
 }

@@ -5,7 +5,7 @@
 
 extern HINSTANCE moduleInstance;
 extern HICON mainIcon;              // icon 500, the program's icon
-extern char programPath[MAX_PATH];  // command-line argument 0, quotes removed
+extern char programPath[MAX_PATH];  // the program's own file, full path
 
 // Prepares the process and the program-wide values; the main window runs next.
 void StartProgram();

@@ -62,15 +62,17 @@ static const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *q
 
 // The service's key, opened relative to the services key: the full path of
 // a long key name would pass the 260 characters a registry path may have.
-static LONG OpenServiceKey(const char *keyName, HKEY *key)
+// Asks for access only to what the caller does: a protected service's key
+// refuses administrators anything more than reading.
+static LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key)
 {
     HKEY services;
-    LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &services);
+    LONG result = scmCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &services);
     if (result != ERROR_SUCCESS)
         return result;
     char name[FieldSize];
     lstrcpynA(name, keyName, sizeof(name));
-    result = RegOpenKeyExA(services, name, 0, KEY_ALL_ACCESS, key);
+    result = scmCalls.openKey(services, name, 0, access, key);
     RegCloseKey(services);
     return result;
 }
@@ -78,19 +80,31 @@ static LONG OpenServiceKey(const char *keyName, HKEY *key)
 static void WriteDescription(const char *keyName, const char *description)
 {
     HKEY key;
-    if (OpenServiceKey(keyName, &key) != ERROR_SUCCESS)
+    if (OpenServiceKey(keyName, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return;
     RegSetValueExA(key, DescriptionValue, 0, REG_SZ, reinterpret_cast<const BYTE *>(description),
                    DWORD(strlen(description)));
     RegCloseKey(key);
 }
 
+// The services that come with Windows store their description as a
+// reference into a DLL's string table, "@file,-id"; the form shows the text
+// it names, as the Services console does. False when it cannot be had.
+static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
+{
+    WCHAR wide[LongFieldSize];
+    if (RegLoadMUIStringW(key, L"Description", wide, sizeof(wide), nullptr, 0, nullptr) != ERROR_SUCCESS)
+        return false;
+    return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, int(size), nullptr, nullptr) != 0;
+}
+
 // Reads the "Description" value whatever its type. The field changes only
 // when the whole value fits, and always ends terminated inside the field.
+// An indirect text that cannot be resolved is shown as stored.
 static void ReadDescription(const char *keyName, char *description)
 {
     HKEY key;
-    if (OpenServiceKey(keyName, &key) != ERROR_SUCCESS)
+    if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
     char value[LongFieldSize];
     DWORD type;
@@ -98,7 +112,9 @@ static void ReadDescription(const char *keyName, char *description)
     if (RegQueryValueExA(key, DescriptionValue, nullptr, &type, reinterpret_cast<BYTE *>(value), &size) ==
         ERROR_SUCCESS) {
         value[size < sizeof(value) ? size : sizeof(value) - 1] = '\0';
-        strcpy(description, value);
+        if ((type != REG_SZ && type != REG_EXPAND_SZ) || value[0] != '@' ||
+            !ResolveIndirectText(key, description, LongFieldSize))
+            strcpy(description, value);
     }
     RegCloseKey(key);
 }
@@ -137,6 +153,24 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
 
     if (block)
         GlobalFree(block);
+}
+
+// The rights each operation needs and no more: protected services refuse
+// administrators the right to change, stop or delete them, but can still be
+// shown and started.
+static DWORD ServiceAccess(unsigned operation)
+{
+    switch (operation) {
+    case LoadConfig:
+        return SERVICE_QUERY_CONFIG;
+    case Start:
+        return SERVICE_START | SERVICE_QUERY_STATUS;
+    case Stop:
+        return SERVICE_STOP | SERVICE_QUERY_STATUS;
+    case Remove:
+        return DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS;
+    }
+    return SERVICE_QUERY_STATUS;
 }
 
 // Reports a failed open; LoadConfig keeps quiet about a missing service and
@@ -206,8 +240,8 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
     LONG result = 0;
     SC_HANDLE service = nullptr;
 
-    SC_HANDLE scm =
-        scmCalls.openSCManager(nullptr, nullptr, operation == Install ? GENERIC_WRITE : SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr,
+                                           operation == Install ? SC_MANAGER_CREATE_SERVICE : SC_MANAGER_CONNECT);
     if (!scm) {
         ReportSystemError("Error 0pening a Connection to the SCM!");
         goto done;
@@ -227,7 +261,7 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
         goto done;
     }
 
-    service = scmCalls.openService(scm, keyName, SERVICE_ALL_ACCESS);
+    service = scmCalls.openService(scm, keyName, ServiceAccess(operation));
     if (!service) {
         ReportOpenFailure(operation);
         goto done;

@@ -1,6 +1,8 @@
 // The load-order groups and the installed services, read from the registry.
 #include "service/registry_lists.h"
 
+#include "service/scm_calls.h"
+
 #include <string.h>
 
 static const char GroupOrderKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
@@ -10,7 +12,7 @@ void ReadServiceGroupOrder(HWND list, int listKind)
 {
     const UINT addString = listKind == GroupListCombo ? CB_ADDSTRING : LB_ADDSTRING;
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (scmCalls.openKey(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
 
     DWORD type;
@@ -51,7 +53,7 @@ void ReadServiceGroupOrder(HWND list, int listKind)
 void ListInstalledServices(HWND list)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    if (scmCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
         return;
 
     char name[MAX_PATH] = {};

@@ -1,7 +1,9 @@
 // The SCM calls whose failures and answers Wine cannot produce (a refused
 // open, a configuration with dependencies, a failing configuration query),
-// and those that make and close SCM handles, whose count Wine cannot report.
-// The program always uses the platform's own; tests may point these elsewhere.
+// those that make and close SCM handles, whose count Wine cannot report, and
+// the opens of the SCM, services and registry keys, whose access rights Wine
+// never refuses. The program always uses the platform's own; tests may point
+// these elsewhere.
 #pragma once
 
 #include <windows.h>
@@ -12,10 +14,11 @@ struct ScmCalls {
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&CreateServiceA) createService;
     decltype(&CloseServiceHandle) closeServiceHandle;
+    decltype(&RegOpenKeyExA) openKey;
 };
 
 extern ScmCalls scmCalls;
 
 // The platform's own calls.
-constexpr ScmCalls PlatformScmCalls = {OpenServiceA, QueryServiceConfigA, OpenSCManagerA, CreateServiceA,
-                                       CloseServiceHandle};
+constexpr ScmCalls PlatformScmCalls = {OpenServiceA,       QueryServiceConfigA, OpenSCManagerA,
+                                       CreateServiceA,     CloseServiceHandle,  RegOpenKeyExA};

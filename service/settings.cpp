@@ -93,7 +93,7 @@ int GroupIndexForName(HWND groupList, const char *name)
 {
     if (!name[0])
         return 0;
-    const LRESULT found = SendMessageA(groupList, CB_FINDSTRING, WPARAM(-1), LPARAM(name));
+    const LRESULT found = SendMessageA(groupList, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(name));
     return found == CB_ERR ? 0 : int(found);
 }
 

@@ -51,8 +51,8 @@ const char *OptionName(const OptionTable &table, int index);
 DWORD OptionValueForIndex(const OptionTable &table, int index);
 int OptionIndexForValue(const OptionTable &table, DWORD value);
 
-// Position of the first entry of a combo box that begins with name (any
-// case); 0, the no-group entry, when none does or the name is empty.
+// Position of the entry of a combo box that is name (any case); 0, the
+// no-group entry, when none is or the name is empty.
 int GroupIndexForName(HWND groupList, const char *name);
 
 // Converts the form's slash-separated text into the SCM's double-NUL list in

@@ -1,6 +1,5 @@
-// The main window's in-memory template, byte by byte, the command-line
-// reader, and the system tools' paths.
-#include "app/command_line.h"
+// The main window's in-memory template, byte by byte, and the system tools'
+// paths.
 #include "app/dialog_template.h"
 #include "app/main_window.h"
 #include "skin/system_library.h"
@@ -90,59 +89,6 @@ TEST(DialogTemplate, AControlThatDoesNotFitIsNeverRun)
     EXPECT_TRUE(dialog.failed);
     EXPECT_EQ(RunDialog(&dialog, nullptr, nullptr, 0), -1);
     EXPECT_EQ(dialog.block, nullptr);  // freed all the same
-}
-
-struct ArgumentCase {
-    const char *line;
-    DWORD index;
-    int result;
-    const char *argument;
-};
-
-TEST(CommandLine, PicksOneArgument)
-{
-    const ArgumentCase cases[] = {
-        {"\"C:\\My Tools\\prog.exe\" -x", 0, ArgumentFound, "C:\\My Tools\\prog.exe"},
-        {"\"C:\\My Tools\\prog.exe\" -x", 1, ArgumentFound, "-x"},
-        {"prog a\"b c\"d", 1, ArgumentFound, "ab cd"},
-        {"prog \"a\tb\"", 1, ArgumentFound, "a b"},
-        {"prog\ta b", 1, ArgumentFound, "a"},
-        {"prog a\xFE" "b", 1, ArgumentFound, "a b"},
-        {"prog.exe \"\"", 1, ArgumentEmpty, ""},
-        {"prog.exe", 1, ArgumentMissing, ""},
-        {"prog.exe   ", 1, ArgumentEmpty, ""},
-        {"prog.exe   ", 2, ArgumentMissing, ""},
-        {"   prog.exe", 0, ArgumentFound, "prog.exe"},
-        {"", 0, ArgumentMissing, ""},
-        {"    ", 0, ArgumentMissing, ""},
-    };
-    for (const ArgumentCase &c : cases) {
-        char argument[MAX_PATH];
-        memset(argument, '#', sizeof(argument));
-        EXPECT_EQ(GetArgumentOfLine(c.line, c.index, argument, sizeof(argument)), c.result) << c.line;
-        EXPECT_STREQ(argument, c.argument) << c.line;
-    }
-    char untouched[MAX_PATH] = "kept";
-    for (DWORD index : {0u, 1u, 5u})
-        EXPECT_EQ(GetArgumentOfLine("prog.exe \"x", index, untouched, sizeof(untouched)), QuotesUnbalanced);
-    EXPECT_STREQ(untouched, "kept");
-}
-
-TEST(CommandLine, LongLinesKeepArgumentZeroWhole)
-{
-    // A path of 259 characters, quoted, then arguments: a line far past 191.
-    const std::string path = "C:\\" + std::string(240, 'd') + "\\prog x.exe" + std::string(5, 'e');
-    ASSERT_EQ(path.size(), 259u);
-    const std::string line = "\"" + path + "\" " + std::string(100, 'a') + " last";
-    char argument[MAX_PATH];
-    EXPECT_EQ(GetArgumentOfLine(line.c_str(), 0, argument, sizeof(argument)), ArgumentFound);
-    EXPECT_EQ(argument, path);
-    EXPECT_EQ(GetArgumentOfLine(line.c_str(), 2, argument, sizeof(argument)), ArgumentFound);
-    EXPECT_STREQ(argument, "last");
-    // An argument longer than its destination is refused, never cut.
-    char small[8] = "kept";
-    EXPECT_EQ(GetArgumentOfLine(line.c_str(), 1, small, sizeof(small)), ArgumentTooLong);
-    EXPECT_STREQ(small, "");
 }
 
 TEST(SystemFiles, ArePathsInTheSystemFolder)

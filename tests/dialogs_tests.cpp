@@ -6,6 +6,7 @@
 #include "app/main_window.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
+#include "app/web_link.h"
 #include "resources/resource_ids.h"
 #include "resources/version.h"
 #include "tests/support/gdi_objects.h"
@@ -318,9 +319,23 @@ TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
     DeleteObject(expected);
 }
 
+// How the link's address was opened, recorded.
+static std::string opened;
+static bool desktopOpens;
+static HWND aboutBox;
+static const WebLinkCalls platformLink = webLinkCalls;
+
 TEST_F(Dialogs, TheLinkUnderlinesWhileHoveredAndClicksWithoutClosing)
 {
+    webLinkCalls.openThroughDesktop = [](const char *address) {
+        opened += std::string("desktop ") + address;
+        return desktopOpens;
+    };
+    webLinkCalls.openDirectly = [](HWND owner, const char *address) {
+        opened += std::string("; directly ") + address + (owner == aboutBox ? " owned by the box" : "");
+    };
     ShowAbout([&](HWND about) {
+        aboutBox = about;
         HWND link = GetDlgItem(about, AboutLink);
         const HFONT own = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
         SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -340,13 +355,23 @@ TEST_F(Dialogs, TheLinkUnderlinesWhileHoveredAndClicksWithoutClosing)
         GetGUIThreadInfo(uiThread, &info);
         EXPECT_NE(info.hwndCapture, link);
 
-        // A click tells the dialog, which opens the web page and stays open.
-        PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-        HandledWhatWasPosted(about);
-        EXPECT_TRUE(IsWindow(about));
-        EXPECT_TRUE(NoMessageBox(0));
+        // A click tells the dialog, which opens the web page through the
+        // desktop's shell and stays open; only where that shell cannot be
+        // had, directly.
+        for (bool throughDesktop : {true, false}) {
+            desktopOpens = throughDesktop;
+            opened.clear();
+            PostMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+            PostMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+            HandledWhatWasPosted(about);
+            EXPECT_EQ(opened, throughDesktop ? std::string("desktop ") + ProjectAddress
+                                             : std::string("desktop ") + ProjectAddress + "; directly " +
+                                                   ProjectAddress + " owned by the box");
+            EXPECT_TRUE(IsWindow(about));
+            EXPECT_TRUE(NoMessageBox(0));
+        }
     });
+    webLinkCalls = platformLink;
 }
 
 TEST_F(Dialogs, EscapeKeepsTheAboutBoxOkAndTheCloseBoxEndIt)
@@ -478,4 +503,15 @@ TEST_F(Dialogs, LinksSubclassTheirDialogAndLabelsOnceAndFreeTheirFonts)
     AddControl(&dialog, WS_CHILD | WS_VISIBLE, 5, 20, 60, 10, 2, StaticClass, "[ two ]");
     RunDialog(&dialog, nullptr, TwoLinks, 0);
     EXPECT_EQ(GetObjectType(underlineFont), 0u);  // deleted with its label
+}
+
+// This program carries Tarnex's manifest, and runs in the test prefix as on
+// Windows 10, which tells a program that does not name it among the
+// systems it was made for that it runs on Windows 8 (6.2).
+TEST(Manifest, NamesTheSystemsTheProgramWasMadeFor)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(version.dwMajorVersion, 10u);
 }

@@ -1,6 +1,7 @@
 // At 144 dots per inch (this program runs with the screen set so): what the
 // program places in pixels grows with the dialogs' own dialog units.
 #include "app/about_box.h"
+#include "app/main_window.h"
 #include "app/startup.h"
 #include "resources/resource_ids.h"
 #include "skin/button.h"
@@ -107,4 +108,52 @@ TEST_F(AtHighResolution, TheArrowStripAndTheTooltipGrow)
     SendMessageA(button, WM_MOUSELEAVE, 0, 0);
     DestroyWindow(parent);
     DestroyMenu(menu);
+}
+
+static int IconWidth(HICON icon)
+{
+    ICONINFO info = {};
+    GetIconInfo(icon, &info);
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmColor, sizeof(bitmap), &bitmap);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+// Whether the icon resource holds an image drawn at size pixels.
+static bool HasImageOf(int id, int size)
+{
+    HRSRC found = FindResourceA(moduleInstance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    const BYTE *group = found ? static_cast<const BYTE *>(LockResource(LoadResource(moduleInstance, found))) : nullptr;
+    if (!group)
+        return false;
+    const int count = group[4] | group[5] << 8;
+    for (int i = 0; i < count; i++)
+        if (group[6 + 14 * i] == size)  // each entry: its width first
+            return true;
+    return false;
+}
+
+TEST_F(AtHighResolution, TheMainWindowsIconsAreDrawnForTheResolution)
+{
+    for (int id : {IDI_PROGRAM, IDI_ABOUT, IDI_INSTALL, IDI_REMOVE, IDI_START, IDI_STOP, IDI_CLOSE})
+        for (int size : {32, 48, 64})
+            EXPECT_TRUE(HasImageOf(id, size)) << id << " at " << size;
+    EXPECT_TRUE(HasImageOf(IDI_PROGRAM, 24));  // the caption's and the tray's at 144 dots per inch
+    mainWindow = nullptr;
+    RunDriven([] { RunMainWindow(); },
+              [&] {
+                  HWND window = nullptr;
+                  ASSERT_TRUE(WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); }));
+                  for (int id = AboutButton; id <= CloseButton; id++) {
+                      const CTRL_STRUCT *record = SkinRecord(GetDlgItem(window, id));
+                      ASSERT_TRUE(record && record->skin.normalIcon) << id;
+                      EXPECT_EQ(IconWidth(record->skin.normalIcon), 48) << id;
+                  }
+                  const HICON small = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+                  ASSERT_TRUE(small);
+                  EXPECT_EQ(IconWidth(small), 24);
+                  PostMessageA(window, WM_CLOSE, 0, 0);
+              });
 }

@@ -54,10 +54,23 @@ TEST(FilePicker, ReturnsATypedNameAsTypedWithoutCheckingIt)
     EXPECT_EQ(shownFilter, "All files");
 }
 
-TEST(FilePicker, ProposesTheBuffersPath)
+TEST(FilePicker, ProposesTheFileThatTheBufferNames)
 {
-    char path[MAX_PATH] = "Z:\\tmp\\proposed.exe";
     typedName = "";
-    EXPECT_EQ(Pick(path), 0);  // cancelled
-    EXPECT_NE(proposedName.find("proposed.exe"), std::string::npos) << proposedName;
+    const struct {
+        const char *path, *proposed;
+    } cases[] = {
+        {"Z:\\tmp\\proposed.exe", "proposed.exe"},
+        {"\"Z:\\tmp\\quoted tool.exe\" -k run", "quoted tool.exe"},  // the program, not the arguments
+        {"\"Z:\\tmp\\unclosed.exe", ""},                               // no usable file name: none
+        {"Z:\\tmp\\a|b.exe", ""},
+    };
+    for (const auto &c : cases) {
+        char path[MAX_PATH];
+        strcpy(path, c.path);
+        EXPECT_EQ(Pick(path), 0);  // cancelled
+        EXPECT_EQ(proposedName.empty(), !c.proposed[0]) << c.path << ": " << proposedName;
+        EXPECT_NE(proposedName.find(c.proposed), std::string::npos) << c.path << ": " << proposedName;
+        EXPECT_STREQ(path, c.path);  // a cancelled choice leaves the buffer as it was
+    }
 }

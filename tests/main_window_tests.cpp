@@ -210,20 +210,39 @@ TEST_F(MainWindow, InstallsAndRemovesFromTheForm)
     });
 }
 
-TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrNoGroup)
+static std::string SelectedText(HWND window, int id)
 {
+    char text[FieldSize] = {};
+    const LRESULT row = SendDlgItemMessageA(window, id, CB_GETCURSEL, 0, 0);
+    SendDlgItemMessageA(window, id, CB_GETLBTEXT, row, LPARAM(text));
+    return text;
+}
+
+TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
+{
+    GroupOrderBackup backup;
+    using namespace std::string_literals;
+    WriteGroupOrder("Boot Bus Extender\0\0"s);
     const std::string shared = UniqueServiceName("SharedInteractive");
     const std::string copy = UniqueServiceName("CopyOfShared");
-    ServiceCleanup cleanShared(shared), cleanCopy(copy);
+    const std::string boot = UniqueServiceName("InBoot");
+    ServiceCleanup cleanShared(shared), cleanCopy(copy), cleanBoot(boot);
     CreateStoppedService(shared, SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "TarnexNoSuchGroup");
+    CreateStoppedService(boot, SERVICE_WIN32_OWN_PROCESS, "Boot");
     Drive([&](HWND window) {
+        // Only the group's whole name selects it, never one it begins.
+        TypeText(window, KeyNameField, boot.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        EXPECT_EQ(SelectedText(window, LoadOrderGroupList), "BOOT");
+
         TypeText(window, KeyNameField, shared.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
         EXPECT_EQ(SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0), CB_ERR);
-        EXPECT_EQ(SendDlgItemMessageA(window, LoadOrderGroupList, CB_GETCURSEL, 0, 0), 0);  // no group
-        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);     // demand start
+        EXPECT_EQ(SelectedText(window, LoadOrderGroupList), "TARNEXNOSUCHGROUP");  // not in the group order
+        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);  // demand start
 
-        // Installed as it stands, the unselected type reads as the last row.
+        // Installed as it stands, the unselected type reads as the last row,
+        // and the group is the one shown.
         TypeText(window, KeyNameField, copy.c_str());
         ASSERT_TRUE(Shows(window, NewWithPath));
         TypeText(window, DisplayNameField, "A copy");  // display names are unique too
@@ -231,7 +250,7 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrNoGroup)
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         const std::string reg = RegistryOf(copy);
         EXPECT_NE(reg.find("Type    REG_DWORD    0x20"), std::string::npos) << reg;
-        EXPECT_EQ(reg.find("TarnexNoSuchGroup"), std::string::npos) << reg;
+        EXPECT_NE(reg.find("Group    REG_SZ    TARNEXNOSUCHGROUP"), std::string::npos) << reg;
     });
 }
 
@@ -281,6 +300,30 @@ TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
     });
 }
 
+TEST_F(MainWindow, AServiceInstalledWhileAFileIsChosenShowsItsOwnPath)
+{
+    const std::string name = UniqueServiceName("WhilePicking");
+    ServiceCleanup cleanup(name);
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, name.c_str());
+        TypeText(window, BinaryPathField, "\"Z:\\tmp\\quoted tool.exe\" -k run");
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        ASSERT_TRUE(Press(window, BinaryPathPicker));
+        // The Open dialog opens on the program inside the quotes.
+        HWND dialog = WaitForWindow("Selecting a File", "#32770");
+        ASSERT_TRUE(dialog);
+        char proposed[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, 0x47C, proposed, sizeof(proposed));
+        EXPECT_NE(std::string(proposed).find("quoted tool.exe"), std::string::npos) << proposed;
+        // Meanwhile the service is installed, and the refresh shows it.
+        CreateStoppedService(name);
+        EXPECT_TRUE(Shows(window, Stopped));
+        ChooseFile("Z:\\tmp\\chosen.exe");
+        Refresh(window);
+        EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(name, "run"));
+    });
+}
+
 TEST_F(MainWindow, AsksWhetherADependencyIsAServiceOrAGroup)
 {
     Drive([&](HWND window) {
@@ -306,6 +349,47 @@ TEST_F(MainWindow, AsksWhetherADependencyIsAServiceOrAGroup)
     });
 }
 
+// What the tray sends for the icon, in version 4's form.
+static void NotifyTray(HWND window, UINT event, UINT icon = TrayIconId)
+{
+    PostMessageA(window, TrayNotifyMessage, MAKEWPARAM(600, 500), MAKELPARAM(event, icon));
+}
+
+// The program's icon in the taskbar of Wine's desktop: the one icon there,
+// at its right end, a small icon with a border of two pixels round it.
+static RECT TrayIconPlace()
+{
+    RECT place = {};
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    if (tray && IsWindowVisible(tray)) {
+        GetWindowRect(tray, &place);
+        place.left = place.right - (GetSystemMetrics(SM_CXSMICON) + 4);
+    }
+    return place;
+}
+
+// Real clicks on the tray icon, as a person makes them.
+static void ClickTrayIcon(DWORD down, DWORD up, int clicks)
+{
+    const RECT place = TrayIconPlace();
+    ASSERT_LT(place.left, place.right) << "no taskbar on the desktop";
+    const int x = (place.left + place.right) / 2, y = (place.top + place.bottom) / 2;
+    ASSERT_TRUE(WaitUntil([&] {
+        SetCursorPos(x, y);
+        POINT at;
+        GetCursorPos(&at);
+        return at.x == x && at.y == y;
+    }));
+    for (int i = 0; i < clicks; i++)
+        for (DWORD flags : {down, up}) {
+            INPUT input = {};
+            input.type = INPUT_MOUSE;
+            input.mi.dwFlags = flags;
+            SendInput(1, &input, sizeof(input));
+            Sleep(30);
+        }
+}
+
 TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
 {
     const std::string name = UniqueServiceName("FromTray");
@@ -313,37 +397,68 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
     CreateStoppedService(name);
     Drive([&](HWND window) {
         ASSERT_TRUE(Shows(window, Empty));
-        for (LPARAM button : {WM_RBUTTONDOWN, WM_LBUTTONDOWN}) {
-            PostMessageA(window, TrayNotifyMessage, TrayIconId, button);
-            EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE})) << button;
+        // The right button's release, and Enter or the context-menu key on
+        // the icon, open the menu; so does the right button's release from a
+        // shell that took no version.
+        for (UINT event : {UINT(WM_CONTEXTMENU), UINT(NIN_KEYSELECT)}) {
+            NotifyTray(window, event);
+            EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE})) << event;
         }
-        SendNotifyMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONUP);
-        SendNotifyMessageA(window, TrayNotifyMessage, TrayIconId + 1, WM_RBUTTONDOWN);
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONUP);
+        EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE}));
+        // Nothing opens on a press, on a left click (the first of a double
+        // click), or for another icon.
+        for (UINT event : {UINT(WM_LBUTTONDOWN), UINT(WM_LBUTTONUP), UINT(NIN_SELECT), UINT(WM_RBUTTONDOWN)})
+            NotifyTray(window, event);
+        NotifyTray(window, WM_CONTEXTMENU, TrayIconId + 1);
+        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDOWN);
         Settle(window);
-        EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 0));  // only a press on the icon opens it
+        EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 0));
 
+        // Wine's real tray: a double click restores, a right click opens the menu.
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
-        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDBLCLK);
+        ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }));
+        EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 0));
 
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
-        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONDOWN);
+        ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, 1);
         EXPECT_TRUE(ChooseFromPopupMenu({VK_UP, VK_UP, VK_UP, VK_RETURN}));  // "Restore Window"
         EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && !IsIconic(window); }));
 
         // Start and Stop from the menu, as the buttons do.
         TypeText(window, KeyNameField, name.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
-        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_RBUTTONDOWN);
+        NotifyTray(window, WM_CONTEXTMENU);
         EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_RETURN}));  // "Start"
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         EXPECT_EQ(AfterCommand(window), Active);
-        PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDOWN);
+        NotifyTray(window, NIN_KEYSELECT);
         EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_DOWN, VK_RETURN}));  // "Stop"
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         EXPECT_TRUE(Shows(window, Stopped));
+    });
+}
+
+TEST_F(MainWindow, ClosedWhileABoxIsOpenItsTrayIconGoesAtOnce)
+{
+    Drive([&](HWND window) {
+        ASSERT_TRUE(Press(window, AboutButton));
+        HWND about = WaitForWindow(nullptr, "#32770", 3000, window);
+        ASSERT_TRUE(about);
+        NotifyTray(window, WM_CONTEXTMENU);
+        ASSERT_TRUE(ChooseFromPopupMenu({VK_UP, VK_RETURN}));  // "Close Tarnex"
+        EXPECT_TRUE(WaitUntil([&] { return !TrayIconShown(window); }));
+        // What was posted to the tray before it went is ignored too.
+        NotifyTray(window, WM_LBUTTONDBLCLK);
+        NotifyTray(window, WM_CONTEXTMENU);
+        Settle(window);
+        EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 0));
+        EXPECT_FALSE(IsWindowVisible(window));
+        PostMessageA(about, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }));
     });
 }
 
@@ -389,10 +504,13 @@ TEST_F(MainWindow, ButtonIconsFitTheButtonsThatShowThem)
     });
 }
 
+// A service that refuses the rights in refusedRights, as Windows' protected
+// services refuse administrators the right to stop or delete them.
 static std::string refusedService;
-static SC_HANDLE WINAPI RefuseOneService(SC_HANDLE scm, LPCSTR name, DWORD access)
+static DWORD refusedRights;
+static SC_HANDLE WINAPI RefuseRights(SC_HANDLE scm, LPCSTR name, DWORD access)
 {
-    if (refusedService == name) {
+    if (refusedService == name && (access & refusedRights)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
     }
@@ -407,7 +525,8 @@ static bool BodyEnabled(HWND window)
 TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
 {
     refusedService = UniqueServiceName("Refused");
-    scmCalls.openService = RefuseOneService;
+    refusedRights = ~0u;
+    scmCalls.openService = RefuseRights;
     Drive([&](HWND window) {
         TypeText(window, KeyNameField, refusedService.c_str());
         Refresh(window);
@@ -422,6 +541,59 @@ TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
         Refresh(window);
         EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error 0pening a Service of the SCM!");
         EXPECT_TRUE(WaitUntil([&] { return !BodyEnabled(window); }));
+    });
+    scmCalls.openService = OpenServiceA;
+}
+
+TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
+{
+    refusedService = UniqueServiceName("Protected");
+    ServiceCleanup cleanup(refusedService);
+    CreateStoppedService(refusedService);
+    refusedRights = SERVICE_CHANGE_CONFIG | SERVICE_STOP | DELETE | WRITE_DAC | WRITE_OWNER;
+    scmCalls.openService = RefuseRights;
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, refusedService.c_str());
+        EXPECT_TRUE(Shows(window, Stopped));
+        EXPECT_TRUE(NoMessageBox(0));
+        EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(refusedService, "run"));
+        ASSERT_TRUE(Press(window, RemoveButton));
+        AnswerMessageBox(IDYES);
+        const RecordedBox refused = AnswerMessageBox(IDOK, 5000);
+        EXPECT_EQ(refused.caption, "Error 0pening a Service of the SCM!");
+        EXPECT_EQ(refused.text.rfind("Error 5: ", 0), 0u) << refused.text;
+        EXPECT_EQ(AfterCommand(window), Stopped);
+        EXPECT_TRUE(Shows(window, Stopped));
+    });
+    scmCalls.openService = OpenServiceA;
+}
+
+// Opens the service without the right to query its status: the status
+// query then fails, as Wine's SCM enforces the rights a handle has.
+static SC_HANDLE WINAPI OpenWithoutStatus(SC_HANDLE scm, LPCSTR name, DWORD access)
+{
+    return OpenServiceA(scm, name, refusedService == name ? access & ~DWORD(SERVICE_QUERY_STATUS) : access);
+}
+
+TEST_F(MainWindow, WhileTheStatusQueryFailsInstallIsGreyedAndRemoveReady)
+{
+    refusedService = UniqueServiceName("NoStatus");
+    ServiceCleanup cleanup(refusedService);
+    scmCalls.openService = OpenWithoutStatus;
+    Drive([&](HWND window) {
+        TypeText(window, KeyNameField, refusedService.c_str());
+        TypeText(window, BinaryPathField, "C:\\x.exe");
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        CreateStoppedService(refusedService);
+        Refresh(window);
+        HWND box = WaitForMessageBox();
+        ASSERT_TRUE(box);
+        // The form is the service's while its status is asked for.
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, InstallButton)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, RemoveButton)));
+        EXPECT_EQ(AnswerBox(box, IDOK).caption, "Error at Query Service Status of the SCM");
+        scmCalls.openService = OpenServiceA;
+        EXPECT_TRUE(Shows(window, Stopped));
     });
     scmCalls.openService = OpenServiceA;
 }

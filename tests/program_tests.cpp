@@ -60,14 +60,26 @@ static HWND FindWindowOf(DWORD process, const char *caption, const char *classNa
     return search.found;
 }
 
-// Starts the program at path; its main window, or null.
-static HWND Start(const std::string &path, PROCESS_INFORMATION *process)
+// Starts the program at path; its main window, or null. By its bare name,
+// it is started as from a console in its folder: "tarnex".
+static HWND Start(const std::string &path, PROCESS_INFORMATION *process, bool byBareName = false)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     *process = {};
+    const size_t nameAt = path.rfind('\\') + 1;
     std::string command = "\"" + path + "\"";
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process))
+    char previousFolder[MAX_PATH] = {};
+    if (byBareName) {
+        command = path.substr(nameAt, path.rfind('.') - nameAt);
+        GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
+        SetCurrentDirectoryA(path.substr(0, nameAt).c_str());
+    }
+    const BOOL started =
+        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process);
+    if (byBareName)
+        SetCurrentDirectoryA(previousFolder);
+    if (!started)
         return nullptr;
     HWND window = FindWindowOf(process->dwProcessId, "Tarnex (Install/Remove)", "#32770");
     // Under Wine a minimise or menu while the new window is still being
@@ -86,7 +98,7 @@ static HWND Start(const std::string &path, PROCESS_INFORMATION *process)
 // Chooses from the tray menu with the keys given, from no selection.
 static void ChooseFromTray(const PROCESS_INFORMATION &process, HWND window, std::initializer_list<WPARAM> keys)
 {
-    PostMessageA(window, WM_USER + 5, 500, WM_RBUTTONDOWN);
+    PostMessageA(window, WM_USER + 5, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, 500));
     HWND menu = FindWindowOf(process.dwProcessId, nullptr, "#32768");
     ASSERT_TRUE(menu);
     for (WPARAM key : keys)
@@ -110,8 +122,14 @@ static DWORD EndFromTray(const PROCESS_INFORMATION &process, HWND window)
 TEST(Program, StartsAndEndsFromItsTrayMenuWithExitCodeZero)
 {
     PROCESS_INFORMATION process;
-    HWND window = Start(BuiltProgram(), &process);
+    HWND window = Start(BuiltProgram(), &process, true);
     ASSERT_TRUE(window);
+    // Started by its bare name, it still finds its own version block.
+    ChooseFromTray(process, window, {VK_UP, VK_UP, VK_RETURN});  // "About Tarnex"
+    HWND about = FindWindowOf(process.dwProcessId, "About Tarnex Version: " TARNEX_VERSION_TEXT, "#32770");
+    EXPECT_TRUE(about);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(about); });
     const LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);

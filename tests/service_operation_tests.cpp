@@ -2,6 +2,7 @@
 // test service program as the service, and Wine's sc and reg as witnesses.
 #include "service/error_report.h"
 #include "service/operation.h"
+#include "service/registry_lists.h"
 #include "service/scm_calls.h"
 #include "service/settings.h"
 #include "tests/support/message_boxes.h"
@@ -515,6 +516,107 @@ TEST_F(ServiceOperations, LongKeyNamesKeepTheirDescriptions)
     ServiceSettings loaded = LoadSettings(name);
     ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
     EXPECT_STREQ(loaded.description, "A description of a long name");
+}
+
+TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
+{
+    const std::string name = UniqueServiceName("Indirect");
+    ServiceCleanup cleanup(name);
+    InstallTestService(name, "run");
+    const std::string program = TestServiceCommand(name, "run");
+    const std::string file = program.substr(1, program.find('"', 1) - 1);  // its path, out of the quotes
+    const std::string folder = file.substr(0, file.rfind('\\'));
+    SetEnvironmentVariableA("TARNEX_TEST_FOLDER", folder.c_str());
+    const std::string text = "Runs for the tests, described from its own string table.";
+    const struct {
+        DWORD type;
+        std::string stored, shown;
+    } cases[] = {
+        {REG_SZ, "@" + file + ",-101", text},
+        {REG_EXPAND_SZ, "@%TARNEX_TEST_FOLDER%\\tarnex_test_service.exe,-101", text},
+        {REG_SZ, "@" + file + ",-999", "@" + file + ",-999"},  // no such string: shown as stored
+        {REG_SZ, "@ plain text", "@ plain text"},
+        {REG_SZ, "plain text", "plain text"},
+    };
+    for (const auto &c : cases) {
+        SetDescriptionValue(name, c.type, c.stored.c_str(), DWORD(c.stored.size() + 1));
+        ServiceSettings s = LoadSettings(name);
+        WatchMessageBoxes();
+        ASSERT_EQ(RunAll(s, LoadConfig), 1);
+        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        EXPECT_EQ(std::string(s.description), c.shown) << c.stored;
+    }
+}
+
+// What each operation asks the SCM and the registry for, recorded.
+static std::string asked;
+static SC_HANDLE WINAPI RecordOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
+{
+    asked += "scm " + std::to_string(access) + "; ";
+    return OpenSCManagerA(machine, database, access);
+}
+static SC_HANDLE WINAPI RecordOpenService(SC_HANDLE scm, LPCSTR name, DWORD access)
+{
+    asked += "service " + std::to_string(access) + "; ";
+    return OpenServiceA(scm, name, access);
+}
+static LONG WINAPI RecordOpenKey(HKEY root, LPCSTR path, DWORD options, REGSAM access, HKEY *key)
+{
+    asked += "key " + std::to_string(access) + "; ";
+    return RegOpenKeyExA(root, path, options, access, key);
+}
+
+static std::string Rights(DWORD scm, DWORD service, std::initializer_list<REGSAM> keys = {})
+{
+    std::string rights = "scm " + std::to_string(scm) + "; ";
+    if (service)
+        rights += "service " + std::to_string(service) + "; ";
+    for (REGSAM key : keys)
+        rights += "key " + std::to_string(key) + "; ";
+    return rights;
+}
+
+TEST_F(ServiceOperations, EachOperationAsksOnlyForTheRightsItNeeds)
+{
+    const std::string name = UniqueServiceName("Rights");
+    ServiceCleanup cleanup(name);
+    scmCalls.openSCManager = RecordOpenSCManager;
+    scmCalls.openService = RecordOpenService;
+    scmCalls.openKey = RecordOpenKey;
+    const DWORD status = SERVICE_QUERY_STATUS;
+    const struct {
+        unsigned operation;
+        std::string rights;
+        LONG result;
+    } cases[] = {
+        {Install, Rights(SC_MANAGER_CREATE_SERVICE, 0, {KEY_ENUMERATE_SUB_KEYS, KEY_SET_VALUE}), 1},
+        {LoadConfig, Rights(SC_MANAGER_CONNECT, SERVICE_QUERY_CONFIG, {KEY_ENUMERATE_SUB_KEYS, KEY_QUERY_VALUE}), 1},
+        {QueryStatus, Rights(SC_MANAGER_CONNECT, status), 0},  // stopped
+        {Start, Rights(SC_MANAGER_CONNECT, SERVICE_START | status), 1},
+        {Stop, Rights(SC_MANAGER_CONNECT, SERVICE_STOP | status), 1},
+        {Remove, Rights(SC_MANAGER_CONNECT, DELETE | SERVICE_STOP | status), 1},
+    };
+    for (const auto &c : cases) {
+        asked.clear();
+        ServiceSettings s = NewSettings(name);
+        WatchMessageBoxes();
+        EXPECT_EQ(c.operation == Start || c.operation == Stop || c.operation == Remove ? RunByName(s, c.operation)
+                                                                                       : RunAll(s, c.operation),
+                  c.result)
+            << c.operation;
+        EXPECT_TRUE(StopWatchingMessageBoxes().empty()) << c.operation;
+        EXPECT_EQ(asked, c.rights) << c.operation;
+        if (c.operation == Start || c.operation == Stop)
+            WaitForServiceState(name, c.operation == Start ? SERVICE_RUNNING : SERVICE_STOPPED, 5000);
+    }
+    // The lists of groups and services only read.
+    HWND list = CreateWindowExA(0, "LISTBOX", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    asked.clear();
+    ReadServiceGroupOrder(list, GroupListBox);
+    ListInstalledServices(list);
+    DestroyWindow(list);
+    EXPECT_EQ(asked, "key " + std::to_string(KEY_QUERY_VALUE) + "; key " + std::to_string(KEY_ENUMERATE_SUB_KEYS) +
+                         "; ");
 }
 
 // What Wine cannot produce goes through the SCM seam.

@@ -87,7 +87,7 @@ TEST(OptionTables, ValuesFindTheirRowsAndOthersNone)
         EXPECT_EQ(OptionIndexForValue(*table, 0xFFFFFFFF), -1);
 }
 
-TEST(GroupList, FindsTheFirstEntryThatBeginsWithTheName)
+TEST(GroupList, FindsTheEntryThatIsTheNameInAnyCase)
 {
     HWND list = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST | CBS_SORT | CBS_HASSTRINGS | CBS_UPPERCASE, 0,
                                 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -96,7 +96,8 @@ TEST(GroupList, FindsTheFirstEntryThatBeginsWithTheName)
     for (const char *group : {"Boot Bus Extender", "System Bus Extender", "PNP_TDI", "TDI"})
         SendMessageA(list, CB_ADDSTRING, 0, LPARAM(group));
 
-    EXPECT_EQ(GroupIndexForName(list, "Boot"), 1);  // begins "BOOT BUS EXTENDER"
+    EXPECT_EQ(GroupIndexForName(list, "Boot"), 0);  // only the start of "BOOT BUS EXTENDER"
+    EXPECT_EQ(GroupIndexForName(list, "boot bus extender"), 1);
     EXPECT_EQ(GroupIndexForName(list, "tdi"), 4);  // after SYSTEM BUS EXTENDER
     EXPECT_EQ(GroupIndexForName(list, "PNP_TDI"), 2);
     EXPECT_EQ(GroupIndexForName(list, "Unknown group"), 0);

@@ -135,24 +135,15 @@ class Image:
 
 
 def write_ico(path, images):
+    """Every image is stored compressed as PNG, which Windows reads in icons
+    since Vista, the oldest system the program is made for: four sizes of
+    uncompressed bitmaps would double the program's file."""
     entries, blobs = [], []
     offset = 6 + 16 * len(images)
     for image in images:
-        w, h = image.width, image.height
-        header = struct.pack('<IiiHHIIiiII', 40, w, 2 * h, 1, 32, 0, 0, 0, 0, 0, 0)
-        colour = bytearray()
-        mask_stride = ((w + 31) // 32) * 4
-        mask = bytearray()
-        for y in reversed(range(h)):
-            row_mask = bytearray(mask_stride)
-            for x in range(w):
-                r, g, b, a = image.rgba(x, y)
-                colour += bytes((b, g, r, a))
-                if a == 0:
-                    row_mask[x // 8] |= 0x80 >> (x % 8)
-            mask += row_mask
-        blob = header + colour + mask
-        entries.append(struct.pack('<BBBBHHII', w % 256, h % 256, 0, 0, 1, 32, len(blob), offset))
+        blob = png_bytes(image)
+        entries.append(struct.pack('<BBBBHHII', image.width % 256, image.height % 256, 0, 0, 1, 32, len(blob),
+                                   offset))
         blobs.append(blob)
         offset += len(blob)
     with open(path, 'wb') as f:
@@ -163,26 +154,30 @@ def write_ico(path, images):
             f.write(b)
 
 
-def write_png(path, image, background=None):
-    raw = bytearray()
+def png_bytes(image, background=None):
+    rows = []
     for y in range(image.height):
-        raw.append(0)
+        row = bytearray()
         for x in range(image.width):
             r, g, b, a = image.rgba(x, y)
             if background:
                 t = a / 255
                 r, g, b = (round(c * t + bg * (1 - t)) for c, bg in zip((r, g, b), background))
                 a = 255
-            raw += bytes((r, g, b, a))
+            row += bytes((r, g, b, a))
+        rows.append(row)
 
     def chunk(kind, data):
         body = kind + data
         return struct.pack('>I', len(data)) + body + struct.pack('>I', zlib.crc32(body) & 0xFFFFFFFF)
+    return (b'\x89PNG\r\n\x1a\n' +
+            chunk(b'IHDR', struct.pack('>IIBBBBB', image.width, image.height, 8, 6, 0, 0, 0)) +
+            chunk(b'IDAT', zlib.compress(b''.join(b'\0' + row for row in rows), 9)) + chunk(b'IEND', b''))
+
+
+def write_png(path, image, background=None):
     with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n')
-        f.write(chunk(b'IHDR', struct.pack('>IIBBBBB', image.width, image.height, 8, 6, 0, 0, 0)))
-        f.write(chunk(b'IDAT', zlib.compress(bytes(raw), 9)))
-        f.write(chunk(b'IEND', b''))
+        f.write(png_bytes(image, background))
 
 
 def write_ppm(path, image):
@@ -363,25 +358,30 @@ def about_picture():
     return image
 
 
+# Every icon is drawn at each size the program loads it at: the button
+# icons at 32 pixels and at 48 and 64 for screens of 150 and 200 per cent;
+# the program icon also at the small sizes of the caption and the tray.
+BUTTON_SIZES = (32, 48, 64)
+PROGRAM_SIZES = (16, 24, 32, 48, 64)
 ICONS = {
-    'program.ico': lambda: [program_icon(16), program_icon(32)],
-    'about.ico': lambda: [info_sign(32)],
-    'install.ico': lambda: [computer_with_arrow(32)],
-    'remove.ico': lambda: [computer_with_cross(32)],
-    'start.ico': lambda: [play_sign(32)],
-    'stop.ico': lambda: [stop_sign(32)],
-    'inspect.ico': lambda: [computer_with_magnifier(32)],
-    'close.ico': lambda: [close_sign(32)],
+    'program.ico': (program_icon, PROGRAM_SIZES),
+    'about.ico': (info_sign, BUTTON_SIZES),
+    'install.ico': (computer_with_arrow, BUTTON_SIZES),
+    'remove.ico': (computer_with_cross, BUTTON_SIZES),
+    'start.ico': (play_sign, BUTTON_SIZES),
+    'stop.ico': (stop_sign, BUTTON_SIZES),
+    'inspect.ico': (computer_with_magnifier, BUTTON_SIZES),
+    'close.ico': (close_sign, BUTTON_SIZES),
 }
 
 
 def main():
     out = sys.argv[1] if len(sys.argv) > 1 else '.'
     sheet = Image(8 * 40, 48, (236, 236, 236))
-    for i, (name, draw) in enumerate(ICONS.items()):
-        images = draw()
+    for i, (name, (draw, sizes)) in enumerate(ICONS.items()):
+        images = [draw(size) for size in sizes]
         write_ico(f'{out}/{name}', images)
-        big = images[-1]
+        big = images[sizes.index(32)]
         for y in range(32):
             for x in range(32):
                 r, g, b, a = big.rgba(x, y)
