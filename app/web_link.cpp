@@ -8,6 +8,11 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
+// SID_STopLevelBrowser, written out: the GUID library would bring some two
+// thousand other GUIDs into the program with it.
+static const GUID TopLevelBrowserService = {0x4c96be40, 0x915c, 0x11cf,
+                                            {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
+
 // The desktop's shell, reached through its window list: the folder view of
 // the desktop window, whose application object runs a command as the
 // desktop's process does. Every interface taken is released on every path.
@@ -40,18 +45,18 @@ static bool OpenThroughDesktopShell(const char *address)
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
 
-    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows,
+    if (FAILED(CoCreateInstance(__uuidof(ShellWindows), nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
                                 reinterpret_cast<void **>(&windows))) ||
         windows->FindWindowSW(&desktopFolder, &none, SWC_DESKTOP, &desktopWindow, SWFO_NEEDDISPATCH, &desktop) !=
             S_OK ||
         !desktop ||
-        FAILED(desktop->QueryInterface(IID_IServiceProvider, reinterpret_cast<void **>(&provider))) ||
-        FAILED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, reinterpret_cast<void **>(&browser))) ||
+        FAILED(desktop->QueryInterface(__uuidof(IServiceProvider), reinterpret_cast<void **>(&provider))) ||
+        FAILED(provider->QueryService(TopLevelBrowserService, __uuidof(IShellBrowser), reinterpret_cast<void **>(&browser))) ||
         FAILED(browser->QueryActiveShellView(&view)) ||
-        FAILED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, reinterpret_cast<void **>(&background))) ||
-        FAILED(background->QueryInterface(IID_IShellFolderViewDual, reinterpret_cast<void **>(&folderView))) ||
+        FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), reinterpret_cast<void **>(&background))) ||
+        FAILED(background->QueryInterface(__uuidof(IShellFolderViewDual), reinterpret_cast<void **>(&folderView))) ||
         FAILED(folderView->get_Application(&application)) || !application ||
-        FAILED(application->QueryInterface(IID_IShellDispatch2, reinterpret_cast<void **>(&shell))))
+        FAILED(application->QueryInterface(__uuidof(IShellDispatch2), reinterpret_cast<void **>(&shell))))
         goto done;
     file = sysAllocString(wide);
     opened = file && SUCCEEDED(shell->ShellExecute(file, none, none, none, show));
