@@ -304,11 +304,19 @@ static bool DecodeTrayNotify(WPARAM wParam, LPARAM lParam, UINT *event, POINT *a
     return true;
 }
 
+// The menu's own loop dispatches the tray's notifications: one that comes
+// while the menu is open (a second Enter, say) opens nothing more.
+static bool trayMenuOpen;
+
 static void OpenTrayMenu(HWND window, POINT anchor)
 {
+    if (trayMenuOpen)
+        return;
+    trayMenuOpen = true;
     SetForegroundWindow(window);
     const UINT command = UINT(TrackPopupMenu(trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, anchor.x,
                                              anchor.y, 0, window, nullptr));
+    trayMenuOpen = false;
     // Lets the menu of a background window close when focus moves away.
     PostMessageA(window, WM_NULL, 0, 0);
     RunTrayCommand(window, command);

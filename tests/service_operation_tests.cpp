@@ -535,7 +535,6 @@ TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
         {REG_SZ, "@" + file + ",-101", text},
         {REG_EXPAND_SZ, "@%TARNEX_TEST_FOLDER%\\tarnex_test_service.exe,-101", text},
         {REG_SZ, "@" + file + ",-999", "@" + file + ",-999"},  // no such string: shown as stored
-        {REG_SZ, "@ plain text", "@ plain text"},
         {REG_SZ, "plain text", "plain text"},
     };
     for (const auto &c : cases) {
