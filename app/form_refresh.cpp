@@ -31,7 +31,7 @@ static struct {
     int commands;       // CommandBits
     int commandsKnown;  // the commands whose bit above is what the button shows
     int trayItems;      // Start, Stop as bits; -1: not yet
-    bool fieldsShown;  // the texts and rows below are what the fields show
+    bool fieldsShown;   // the texts and rows below are what the fields show
     char binaryPath[FieldSize];
     char displayName[FieldSize];
     char description[LongFieldSize];
