@@ -2,6 +2,7 @@
 // form states (Empty, New, Stopped, Active, Denied) the window shows.
 #include "app/main_window.h"
 
+#include "app/form_text.h"
 #include "service/operation.h"
 
 #include <string.h>
@@ -167,12 +168,11 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
 
 // No service has the name: the form describes a new one, its last contents
 // kept as a template.
-static void ShowNewService(HWND window, ServiceSettings &s)
+static void ShowNewService(HWND window)
 {
     EnableFormBody(window, TRUE);
     EnableTrayItems(FALSE, FALSE);
-    GetWindowTextA(binaryPathField, s.binaryPath, sizeof(s.binaryPath));
-    SetCommands(AllCommands, s.binaryPath[0] ? InstallBit : 0);
+    SetCommands(AllCommands, GetWindowTextLengthW(binaryPathField) ? InstallBit : 0);
 }
 
 void RefreshForm(HWND window)
@@ -181,9 +181,14 @@ void RefreshForm(HWND window)
         return;
     refreshBusy = 1;
     ServiceSettings &s = serviceSettings;
-    GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
+    HWND keyNameField = GetDlgItem(window, KeyNameField);
+    // A key name the record cannot hold as typed is no service's: a
+    // look-alike of it (plain letters for full-width ones) may well be.
+    const bool exact = ReadFormText(keyNameField, s.keyName, FieldSize) == TextFits;
 
-    if (!s.keyName[0]) {
+    if (!exact) {
+        ShowNewService(window);
+    } else if (!s.keyName[0]) {
         EnableFormBody(window, TRUE);
         EnableTrayItems(FALSE, FALSE);
         SetCommands(AllCommands, 0);
@@ -200,9 +205,8 @@ void RefreshForm(HWND window)
                 // The report has no owner: the name may have been corrected
                 // while it was shown.
                 char current[FieldSize];
-                GetDlgItemTextA(window, KeyNameField, current, sizeof(current));
-                if (!strcmp(current, s.keyName))
-                    SetDlgItemTextA(window, KeyNameField, "");
+                if (ReadFormText(keyNameField, current, sizeof(current)) == TextFits && !strcmp(current, s.keyName))
+                    SetWindowTextA(keyNameField, "");
                 s.keyName[0] = '\0';
                 keyNameRejected = 0;
             }
@@ -211,7 +215,7 @@ void RefreshForm(HWND window)
                 KillTimer(window, RefreshTimerId);
                 EnableFormBody(window, FALSE);
             } else {
-                ShowNewService(window, s);
+                ShowNewService(window);
             }
         }
     }

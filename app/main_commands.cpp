@@ -3,6 +3,7 @@
 
 #include "app/about_box.h"
 #include "app/file_picker.h"
+#include "app/form_text.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "app/system_tools.h"
@@ -15,11 +16,42 @@ static void ShowSuccess(HWND window)
     MessageBoxA(window, "Service Operation Succeeds!", "Tarnex", MB_OK | MB_ICONEXCLAMATION);
 }
 
+static const char *const OperationVerbs[] = {"Install", "Remove", "Load", "Query", "Start", "Stop"};
+
+// Refuses a command whose field the record cannot hold as typed, naming the
+// field and why; the form stays as it is.
+static void RefuseField(HWND window, unsigned operation, const FormTextField &field, TextFit fit)
+{
+    char caption[64], text[256];
+    wsprintfA(caption, "Tarnex Cannot %s the Service", OperationVerbs[operation]);
+    if (fit == TextTooLong)
+        wsprintfA(text, "%s is too long: it takes more than the %lu bytes the field holds. Nothing was done.",
+                  field.name, field.size - 1);
+    else
+        wsprintfA(text, "%s holds characters that the system's code page cannot represent. Nothing was done.",
+                  field.name);
+    MessageBoxA(window, text, caption, MB_OK | MB_ICONERROR);
+}
+
+// Reads a text field into the record; false, after refusing the command,
+// when the record cannot hold its text as typed.
+static bool ReadField(HWND window, unsigned operation, int index, char *text)
+{
+    const FormTextField &field = formTextFields[index];
+    const TextFit fit = ReadFormText(GetDlgItem(window, field.id), text, field.size);
+    if (fit == TextFits)
+        return true;
+    RefuseField(window, operation, field, fit);
+    return false;
+}
+
 // Remove, Start and Stop need the names only; the rest is passed as null.
+// The key name is taken only as typed: a look-alike would be another service.
 static LONG RunByName(HWND window, unsigned operation)
 {
     ServiceSettings &s = serviceSettings;
-    GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
+    if (!ReadField(window, operation, KeyNameText, s.keyName))
+        return 0;
     GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
     GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName));
     return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -58,80 +90,30 @@ static void ReadGroup(HWND window, char *group)
     GlobalFree(text);
 }
 
-// The text fields of the form, with the size of their record fields.
-static const struct {
-    int id;
-    DWORD size;
-    const char *name;
-} textFields[] = {
-    {KeyNameField, FieldSize, "Key Name"},
-    {BinaryPathField, FieldSize, "Binary Path"},
-    {DisplayNameField, FieldSize, "Display Name"},
-    {DescriptionField, LongFieldSize, "Description"},
-    {DependenciesField, LongFieldSize - 1, "Dependencies"},
-    {AccountNameField, FieldSize, "Account Name"},
-    {PasswordField, FieldSize, "Password"},
-};
-
-// True when the field's text survives the conversion to the ANSI code page
-// whole: no character replaced, nothing cut to fit the record.
-static bool FitsCodePage(HWND field, DWORD size)
+// The record's text fields in the order of formTextFields.
+static char *RecordText(ServiceSettings &s, int index)
 {
-    const int length = GetWindowTextLengthW(field);
-    auto *wide = static_cast<WCHAR *>(GlobalAlloc(GMEM_FIXED, (length + 1) * sizeof(WCHAR)));
-    auto *narrow = static_cast<char *>(GlobalAlloc(GMEM_FIXED, size));
-    bool fits = false;
-    if (wide && narrow) {
-        GetWindowTextW(field, wide, length + 1);
-        // A UTF-8 code page holds every character and takes no flags.
-        const bool utf8 = GetACP() == CP_UTF8;
-        BOOL replaced = FALSE;
-        fits = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, narrow, int(size), nullptr,
-                                   utf8 ? nullptr : &replaced) &&
-               !replaced;
-    }
-    if (narrow)
-        GlobalFree(narrow);
-    if (wide)
-        GlobalFree(wide);
-    return fits;
+    char *const texts[FormTextFieldCount] = {s.keyName,      s.binaryPath,  s.displayName, s.description,
+                                             s.dependencies, s.accountName, s.password};
+    return texts[index];
 }
 
 // Refuses, with a box naming the field, a form that the record would hold
 // other than as typed: a service of another name or settings would result.
-static bool FormFitsRecord(HWND window)
-{
-    for (const auto &field : textFields) {
-        if (FitsCodePage(GetDlgItem(window, field.id), field.size))
-            continue;
-        char text[160];
-        wsprintfA(text, "%s holds text that the system's ANSI code page cannot represent in full. Nothing was "
-                        "installed.",
-                  field.name);
-        MessageBoxA(window, text, "Tarnex", MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
-}
-
 static void InstallFromForm(HWND window)
 {
-    if (!FormFitsRecord(window))
-        return;
     ServiceSettings &s = serviceSettings;
-    GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName));
-    GetDlgItemTextA(window, BinaryPathField, s.binaryPath, sizeof(s.binaryPath));
-    GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName));
-    GetDlgItemTextA(window, DescriptionField, s.description, sizeof(s.description));
+    for (int i = 0; i < FormTextFieldCount; i++)
+        if (!ReadField(window, Install, i, RecordText(s, i))) {
+            SecureZeroMemory(s.password, sizeof(s.password));
+            return;
+        }
     s.desiredAccess = SelectedOption(window, DesiredAccessList, DesiredAccessOptions);
     s.serviceType = SelectedOption(window, ServiceTypeList, ServiceTypeOptions);
     s.startType = SelectedOption(window, StartTypeList, StartTypeOptions);
     s.errorControl = SelectedOption(window, ErrorControlList, ErrorControlOptions);
     ReadGroup(window, s.loadOrderGroup);
-    GetDlgItemTextA(window, DependenciesField, s.dependencies, sizeof(s.dependencies));
     DependencyTextToList(s.dependencies, sizeof(s.dependencies));
-    GetDlgItemTextA(window, AccountNameField, s.accountName, sizeof(s.accountName));
-    GetDlgItemTextA(window, PasswordField, s.password, sizeof(s.password));
 
     if (RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description, &s.desiredAccess, &s.serviceType,
                             &s.startType, &s.errorControl, s.loadOrderGroup, s.dependencies, s.accountName,
@@ -174,10 +156,10 @@ static void PickBinaryPath(HWND window)
     SetDlgItemTextA(window, BinaryPathField, s.binaryPath);
     // The refresh inside the dialog may have shown a service meanwhile.
     ForgetFormState(window);
-    if (GetDlgItemTextA(window, KeyNameField, s.keyName, sizeof(s.keyName)) ||
-        GetDlgItemTextA(window, DisplayNameField, s.displayName, sizeof(s.displayName)) ||
-        GetDlgItemTextA(window, DescriptionField, s.description, sizeof(s.description)))
-        return;
+    const int proposedTo[] = {KeyNameField, DisplayNameField, DescriptionField};
+    for (int id : proposedTo)
+        if (GetWindowTextLengthW(GetDlgItem(window, id)))
+            return;
     KeyNameFromBinaryPath(s.binaryPath, pickedName, sizeof(pickedName));
     SetDlgItemTextA(window, KeyNameField, pickedName);
     SetDlgItemTextA(window, DisplayNameField, pickedName);
@@ -204,9 +186,11 @@ static void AddDependency(HWND window)
     RunServicesPicker(window, mainIcon);
     if (!pickedName[0])
         return;
-    GetDlgItemTextA(window, DependenciesField, s.dependencies, sizeof(s.dependencies));
-    // A name that would not fit the field leaves the text as it was.
-    if (AppendDependency(s.dependencies, sizeof(s.dependencies), pickedName, pickerMode == 0)) {
+    // A text the record cannot hold as typed, or a name that would not fit
+    // the field, leaves the text as it was.
+    const FormTextField &field = formTextFields[DependenciesText];
+    if (ReadFormText(GetDlgItem(window, field.id), s.dependencies, field.size) == TextFits &&
+        AppendDependency(s.dependencies, sizeof(s.dependencies), pickedName, pickerMode == 0)) {
         SetDlgItemTextA(window, DependenciesField, s.dependencies);
         ForgetFormState(window);
     }
@@ -223,8 +207,12 @@ static void OnKeyNameChange(HWND window)
 
 void OnMainCommand(HWND window, WPARAM wParam)
 {
-    if (wParam == MAKEWPARAM(KeyNameField, EN_CHANGE)) {
-        OnKeyNameChange(window);
+    if (HIWORD(wParam) == EN_CHANGE) {
+        for (const auto &field : formTextFields)
+            if (field.id == LOWORD(wParam))
+                KeepFormTextWithin(GetDlgItem(window, field.id), field.size);
+        if (LOWORD(wParam) == KeyNameField)
+            OnKeyNameChange(window);
         return;
     }
     // Otherwise only clicks: the whole of wParam is the control's identifier.

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include "app/dialog_template.h"
+#include "app/form_text.h"
 #include "app/startup.h"
 #include "resources/resource_ids.h"
 #include "service/registry_lists.h"
@@ -136,15 +137,14 @@ static const struct {
     {PasswordField, "Password to the Account Name."},
 };
 
-// What each field's record field holds, its terminating zero left out; the
-// dependency list also needs the second zero that closes it.
-static const struct {
-    int id;
-    WPARAM limit;
-} fieldLimits[] = {
-    {KeyNameField, FieldSize - 1},         {BinaryPathField, FieldSize - 1},  {DisplayNameField, FieldSize - 1},
-    {DescriptionField, LongFieldSize - 1}, {DependenciesField, LongFieldSize - 2}, {AccountNameField, FieldSize - 1},
-    {PasswordField, FieldSize - 1},
+const FormTextField formTextFields[FormTextFieldCount] = {
+    {KeyNameField, FieldSize, "Key Name"},
+    {BinaryPathField, FieldSize, "Binary Path"},
+    {DisplayNameField, FieldSize, "Display Name"},
+    {DescriptionField, LongFieldSize, "Description"},
+    {DependenciesField, LongFieldSize - 1, "Dependencies"},  // and the list's closing zero
+    {AccountNameField, FieldSize, "Account Name"},
+    {PasswordField, FieldSize, "Password"},
 };
 
 static const struct {
@@ -286,8 +286,12 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     FillOptionList(window, ServiceTypeList, ServiceTypeOptions);
     FillOptionList(window, StartTypeList, StartTypeOptions);
     FillOptionList(window, ErrorControlList, ErrorControlOptions);
-    for (const auto &field : fieldLimits)
-        SendDlgItemMessageA(window, field.id, EM_LIMITTEXT, field.limit, 0);
+    // No field takes more characters than its record field takes bytes; the
+    // bytes themselves are kept within at every change.
+    for (const auto &field : formTextFields) {
+        SendDlgItemMessageA(window, field.id, EM_LIMITTEXT, field.size - 1, 0);
+        KeepFormTextWithin(GetDlgItem(window, field.id), field.size);
+    }
     HWND groups = GetDlgItem(window, LoadOrderGroupList);
     SendMessageA(groups, CB_ADDSTRING, 0, LPARAM(NoGroupEntry));
     SendMessageA(groups, CB_SETCURSEL, 0, 0);
@@ -347,6 +351,8 @@ static void OnDestroy(HWND window)
             DestroyIcon(icon);
         icon = nullptr;
     }
+    for (const auto &field : formTextFields)
+        ForgetFormText(GetDlgItem(window, field.id));
     DiscardTexture(&textureHighlight);
     formTooltips = nullptr;
     mainWindow = nullptr;

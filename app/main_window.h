@@ -34,6 +34,18 @@ enum MainControl : int {
 constexpr int FormBodyFirst = 5;
 constexpr int FormBodyLast = 29;
 
+// The text fields of the form: the bytes their record fields hold, the
+// terminating zero included, and their names as the labels give them.
+struct FormTextField {
+    int id;
+    DWORD size;
+    const char *name;
+};
+constexpr int FormTextFieldCount = 7;
+// Positions in formTextFields, which lists the fields in the form's order.
+enum FormTextIndex : int { KeyNameText = 0, DependenciesText = 4 };
+extern const FormTextField formTextFields[FormTextFieldCount];
+
 enum TrayCommand : int {
     TrayRestore = 501,
     TrayAbout = 502,

@@ -20,22 +20,30 @@ static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
 static const char DescriptionValue[] = "Description";
 constexpr DWORD RemoveStopPause = 1000;
 
-// Copies text into a field of size bytes, cut to fit; no text clears it.
+// Copies text into a field of size bytes, cut to fit between two
+// characters; no text clears it.
 static void CopyField(char *field, const char *text, DWORD size)
 {
-    const size_t length = text ? strnlen(text, size - 1) : 0;
+    const size_t length = text ? CharacterBoundary(text, size - 1) : 0;
     if (length)
         memcpy(field, text, length);
     field[length] = '\0';
 }
 
-// Copies a double-NUL list into a field, cut to fit with both closing NULs.
+// Copies a double-NUL list into a field, cut to fit with both closing NULs,
+// and between two characters.
 static void CopyList(char *field, const char *list, DWORD size)
 {
     DWORD i = 0;
     if (list)
         for (; i + 2 < size && (list[i] || (i > 0 && list[i - 1])); i++)
             field[i] = list[i];
+    if (list && i + 2 == size && list[i]) {
+        const char *name = field + i;
+        while (name > field && name[-1])
+            name--;
+        i = DWORD(name - field + CharacterBoundary(list + (name - field), i - (name - field)));
+    }
     field[i] = '\0';
     field[i + 1] = '\0';
 }
@@ -111,7 +119,7 @@ static void ReadDescription(const char *keyName, char *description)
     DWORD size = sizeof(value);
     if (RegQueryValueExA(key, DescriptionValue, nullptr, &type, reinterpret_cast<BYTE *>(value), &size) ==
         ERROR_SUCCESS) {
-        value[size < sizeof(value) ? size : sizeof(value) - 1] = '\0';
+        value[size < sizeof(value) ? size : CharacterBoundary(value, sizeof(value) - 1)] = '\0';
         if ((type != REG_SZ && type != REG_EXPAND_SZ) || value[0] != '@' ||
             !ResolveIndirectText(key, description, LongFieldSize))
             strcpy(description, value);

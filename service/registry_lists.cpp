@@ -58,10 +58,15 @@ void ListInstalledServices(HWND list)
 
     char name[MAX_PATH] = {};
     // Any failure ends the walk, not only the end of the subkeys: the
-    // name buffer holds nothing then.
+    // name buffer holds nothing then. A name of up to 255 characters may
+    // take more bytes than a key name holds (in UTF-8, three a character):
+    // it is passed over, not listed cut, and the walk goes on.
     for (DWORD index = 0;; index++) {
         DWORD nameSize = sizeof(name);
-        if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        const LONG result = RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
             break;
         SendMessageA(list, LB_ADDSTRING, 0, LPARAM(name));
         memset(name, 0, sizeof(name));

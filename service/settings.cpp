@@ -135,15 +135,55 @@ bool AppendDependency(char *text, DWORD size, const char *name, bool isGroup)
     return true;
 }
 
+// The character after the one at c, in the program's code page: past the
+// continuation bytes of UTF-8, or past the second byte of a double-byte
+// character, which may be any byte from 0x40 up, the backslash among them.
+static const char *NextCharacter(const char *c, UINT codePage)
+{
+    if (codePage == CP_UTF8) {
+        do
+            c++;
+        while ((BYTE(*c) & 0xC0) == 0x80);
+        return c;
+    }
+    return IsDBCSLeadByteEx(codePage, BYTE(*c)) && c[1] ? c + 2 : c + 1;
+}
+
+size_t CharacterBoundary(const char *text, size_t length)
+{
+    const size_t whole = strnlen(text, length + 1);
+    if (whole <= length)
+        return whole;
+    // Only the bytes up to length are read: the text may have no end.
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8) {
+        while (length && (BYTE(text[length]) & 0xC0) == 0x80)
+            length--;
+        return length;
+    }
+    size_t end = 0;
+    for (size_t next; (next = end + (IsDBCSLeadByteEx(codePage, BYTE(text[end])) ? 2 : 1)) <= length;)
+        end = next;
+    return end;
+}
+
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size)
 {
-    const char *slash = strrchr(path, '\\');
-    const char *fileName = slash ? slash + 1 : path;
-    const size_t extension = 4;
-    size_t length = strlen(fileName);
-    length = length > extension ? length - extension : 0;
+    const UINT codePage = GetACP();
+    const char *fileName = path;
+    int characters = 0;
+    for (const char *c = path; *c; c = NextCharacter(c, codePage), characters++)
+        if (*c == '\\') {
+            fileName = NextCharacter(c, codePage);
+            characters = -1;
+        }
+    // Without its last four characters, the extension.
+    const char *end = fileName;
+    for (int i = 0; i < characters - 4; i++)
+        end = NextCharacter(end, codePage);
+    size_t length = size_t(end - fileName);
     if (length > size - 1)
-        length = size - 1;
+        length = CharacterBoundary(fileName, size - 1);
     memcpy(keyName, fileName, length);
     keyName[length] = '\0';
 }

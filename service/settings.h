@@ -67,3 +67,9 @@ bool AppendDependency(char *text, DWORD size, const char *name, bool isGroup);
 
 // The file name of path without its last four characters (its extension).
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size);
+
+// The length of the longest start of text, at most length bytes, that ends
+// where a character of the program's code page ends: where a text is cut to
+// fit, no character is split. text ends within length bytes, or holds one
+// more byte than length.
+size_t CharacterBoundary(const char *text, size_t length);

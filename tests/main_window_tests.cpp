@@ -1,6 +1,8 @@
 // The real main window, run on the test's main thread with its own modal
 // loop and driven from a second thread as a person would drive it.
+#include "app/form_text.h"
 #include "app/main_window.h"
+#include "app/services_picker.h"
 #include "app/startup.h"
 #include "service/operation.h"
 #include "service/scm_calls.h"
@@ -9,6 +11,7 @@
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/local_text.h"
 #include "tests/support/long_run.h"
 #include "tests/support/services.h"
 
@@ -621,63 +624,152 @@ static SC_HANDLE WINAPI NoSuchService(SC_HANDLE, LPCSTR, DWORD)
     return nullptr;
 }
 
+static void Paste(HWND edit, const std::wstring &text)
+{
+    SendMessageW(edit, EM_REPLACESEL, TRUE, LPARAM(text.c_str()));
+}
+
 TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
 {
     scmCalls.openService = NoSuchService;  // no key name is looked up for real
     Drive([&](HWND window) {
-        const struct {
-            int id;
-            int limit;
-        } fields[] = {{KeyNameField, 259},      {BinaryPathField, 259},   {DisplayNameField, 259},
-                      {DescriptionField, 4195}, {DependenciesField, 4194}, {AccountNameField, 259},
-                      {PasswordField, 259}};
-        for (const auto &field : fields) {
+        for (const FormTextField &field : formTextFields) {
             HWND edit = GetDlgItem(window, field.id);
-            const std::string pasted(field.limit + 40, 'x');
+            const int limit = int(field.size) - 1;
             SendMessageA(edit, EM_SETSEL, 0, -1);
-            SendMessageA(edit, EM_REPLACESEL, TRUE, LPARAM(pasted.c_str()));
-            EXPECT_EQ(GetWindowTextLengthA(edit), field.limit) << field.id;
+            Paste(edit, std::wstring(limit + 40, L'x'));
+            EXPECT_EQ(GetWindowTextLengthW(edit), limit) << field.id;
+            // In bytes, not characters: a change that passes the bytes is
+            // undone whole (a Chinese character takes three in UTF-8).
+            SetWindowTextW(edit, L"");
+            Paste(edit, std::wstring(limit / 3 + 1, L'\x670D'));
+            EXPECT_EQ(GetWindowTextLengthW(edit), 0) << field.id;
+            Paste(edit, std::wstring(limit / 3, L'\x670D'));
+            Paste(edit, L"\x00E9");  // two bytes, where at most one is left
+            Paste(edit, std::wstring(limit % 3, L'c'));
+            EXPECT_EQ(GetWindowTextLengthW(edit), limit / 3 + limit % 3) << field.id;
+            char text[LongFieldSize];
+            EXPECT_EQ(GetWindowTextA(edit, text, sizeof(text)), limit) << field.id;
         }
     });
     scmCalls.openService = OpenServiceA;
 }
 
-// A text the system's ANSI code page cannot hold.
-static std::wstring ForeignText()
+static void SetText(HWND window, int id, const std::wstring &text)
 {
-    for (const wchar_t *text : {L"\x0421\x043B\x0443\x0436\x0431\x0430", L"\x670D\x52A1", L"\x2603\x2602"}) {
-        BOOL lost = FALSE;
-        char converted[32];
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, converted, sizeof(converted), nullptr, &lost);
-        if (lost)
-            return text;
-    }
-    return L"";
+    SendMessageW(GetDlgItem(window, id), WM_SETTEXT, 0, LPARAM(text.c_str()));
 }
 
-TEST_F(MainWindow, TextTheCodePageCannotHoldIsRefusedBeforeInstall)
+static std::wstring TextOf(HWND window, int id)
 {
-    const std::wstring foreign = ForeignText();
-    ASSERT_FALSE(foreign.empty());
-    const std::string name = UniqueServiceName("Foreign");
-    ServiceCleanup cleanup(name);
+    WCHAR text[LongFieldSize] = {};
+    GetWindowTextW(GetDlgItem(window, id), text, LongFieldSize);
+    return text;
+}
+
+// The program's own code page is UTF-8: every language goes in and comes
+// back exactly, witnessed by the wide functions.
+TEST_F(MainWindow, NamesAndTextsInAnyLanguageRoundTripExactly)
+{
+    ASSERT_EQ(GetACP(), UINT(CP_UTF8)) << "the manifest's code page";
+    const std::wstring words = LocalWideText();  // Cyrillic, Japanese, Chinese, accented, an emoji
+    const std::string ascii = UniqueServiceName("AnyLanguage");
+    const std::wstring name = Wide(ascii) + L"_" + words;
+    const std::wstring path = Wide(TestServiceCommand(ascii, "run")) + L" " + words;
+    ServiceCleanup cleanup(Narrow(name));
     Drive([&](HWND window) {
-        TypeText(window, BinaryPathField, TestServiceCommand(name, "run").c_str());
-        const std::wstring wideName(name.begin(), name.end());
-        SendMessageW(GetDlgItem(window, KeyNameField), WM_SETTEXT, 0, LPARAM((wideName + foreign).c_str()));
+        const struct {
+            int id;
+            std::wstring text;
+        } typed[] = {{KeyNameField, name},
+                     {BinaryPathField, path},
+                     {DisplayNameField, L"\x041F\x043E\x043A\x0430\x0437 " + name},
+                     {DescriptionField, words}};
+        for (const auto &field : typed)
+            SetText(window, field.id, field.text);
         ASSERT_TRUE(Shows(window, NewWithPath));
         ASSERT_TRUE(Press(window, InstallButton));
-        const RecordedBox key = AnswerMessageBox(IDOK);
-        EXPECT_EQ(key.caption, "Tarnex");
-        EXPECT_EQ(key.text.rfind("Key Name ", 0), 0u) << key.text;
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_EQ(AfterCommand(window), Stopped);
+        for (const auto &field : typed)
+            EXPECT_EQ(TextOf(window, field.id), field.text) << field.id;  // as the refresh shows it
 
-        TypeText(window, KeyNameField, name.c_str());
-        SendMessageW(GetDlgItem(window, DescriptionField), WM_SETTEXT, 0, LPARAM(foreign.c_str()));
-        ASSERT_TRUE(Press(window, InstallButton));
-        EXPECT_EQ(AnswerMessageBox(IDOK).text.rfind("Description ", 0), 0u);
-        EXPECT_TRUE(NoMessageBox(300));
-        EXPECT_TRUE(Shows(window, NewWithPath));  // nothing installed
+        SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE service = OpenServiceW(scm, name.c_str(), SERVICE_QUERY_CONFIG);
+        ASSERT_TRUE(service);
+        union {
+            QUERY_SERVICE_CONFIGW config;
+            BYTE bytes[8192];
+        } answer;
+        DWORD needed;
+        EXPECT_TRUE(QueryServiceConfigW(service, &answer.config, sizeof(answer), &needed));
+        EXPECT_EQ(answer.config.lpDisplayName, typed[2].text);
+        EXPECT_EQ(answer.config.lpBinaryPathName, path);
+        CloseServiceHandle(service);
+        CloseServiceHandle(scm);
+
+        // Listed by the picker under its own name, and run from the form.
+        ASSERT_TRUE(Press(window, KeyNamePicker));
+        HWND picker = WaitForWindow("Selecting...", "#32770");
+        ASSERT_TRUE(picker);
+        const auto listed = ListBoxEntries(GetDlgItem(picker, PickerList));
+        EXPECT_NE(std::find(listed.begin(), listed.end(), Narrow(name)), listed.end());
+        PostMessageA(picker, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return !IsWindow(picker); });
+        for (int command : {StartButton, StopButton, RemoveButton}) {
+            ASSERT_TRUE(Press(window, command)) << command;
+            if (command == RemoveButton)
+                AnswerMessageBox(IDYES);
+            EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success) << command;
+            EXPECT_TRUE(Shows(window, command == StartButton  ? Active
+                                      : command == StopButton ? Stopped
+                                                              : NewWithPath))
+                << command;
+        }
     });
+}
+
+// Where the program's code page is a legacy one, a key name that it holds
+// only as a look-alike (full-width letters as plain ones, under 1252) is no
+// service's, and no command reaches the service of the plain name.
+static UINT legacyCodePage;
+
+TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
+{
+    const std::string plain = UniqueServiceName("WIDE");
+    ServiceCleanup cleanup(plain);
+    CreateStoppedService(plain);
+    std::wstring fullWidth;
+    for (char c : plain)
+        fullWidth += wchar_t(c > ' ' && c < 0x7F ? 0xFF00 + (c - 0x20) : c);
+    for (UINT codePage : {1252u, 932u}) {
+        legacyCodePage = codePage;
+        programCodePage = [] { return legacyCodePage; };
+        Drive([&](HWND window) {
+            SetText(window, KeyNameField, fullWidth);
+            EXPECT_TRUE(Shows(window, NewWithoutPath)) << codePage;
+            // Typed over the shown service's name, before a refresh.
+            TypeText(window, KeyNameField, plain.c_str());
+            ASSERT_TRUE(Shows(window, Stopped));
+            SetText(window, KeyNameField, fullWidth);
+            ASSERT_TRUE(Press(window, RemoveButton));
+            AnswerMessageBox(IDYES);
+            const RecordedBox refused = AnswerMessageBox(IDOK, 5000);
+            EXPECT_NE(refused.text, Success) << codePage;
+            if (codePage == 1252) {
+                EXPECT_EQ(refused.caption, "Tarnex Cannot Remove the Service");
+                EXPECT_EQ(refused.text, "Key Name holds characters that the system's code page cannot represent. "
+                                        "Nothing was done.");
+                // Install refuses it too, naming the field.
+                TypeText(window, BinaryPathField, "C:\\x.exe");
+                ASSERT_TRUE(Press(window, InstallButton));
+                EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Tarnex Cannot Install the Service");
+            }
+            EXPECT_NE(RunAndCapture("sc query " + plain).find("STOPPED"), std::string::npos) << codePage;
+            EXPECT_EQ(TextOf(window, KeyNameField), fullWidth);  // the form as typed
+        });
+    }
+    programCodePage = GetACP;
 }
 
 TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)

@@ -6,6 +6,7 @@
 #include "service/scm_calls.h"
 #include "service/settings.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/local_text.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
@@ -378,10 +379,11 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
         });
         ServiceSettings s = LoadSettings(name);
         WatchMessageBoxes();
-        EXPECT_EQ(RunByName(s, Remove), 1) << name;
+        const LONG removed = RunByName(s, Remove);
         removing = false;
         watcher.join();
-        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        const auto boxes = StopWatchingMessageBoxes();
+        EXPECT_EQ(removed, 1) << name << (boxes.empty() ? "" : ": " + boxes[0].caption + " / " + boxes[0].text);
         EXPECT_EQ(lastState, DWORD(SERVICE_STOPPED)) << name;
     }
     for (int i = 0; i < 100 && (ServiceExists(stopped) || ServiceExists(running)); i++)
@@ -516,6 +518,65 @@ TEST_F(ServiceOperations, LongKeyNamesKeepTheirDescriptions)
     ServiceSettings loaded = LoadSettings(name);
     ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
     EXPECT_STREQ(loaded.description, "A description of a long name");
+}
+
+// Under the system's code page (the tests run under 1252, 1251, 932 and
+// 936), the record's texts reach the SCM and the registry exactly and come
+// back so; the wide functions are the witnesses, which no question mark or
+// look-alike letter passes.
+TEST_F(ServiceOperations, TextsOfTheSystemsCodePageRoundTripExactly)
+{
+    const std::wstring local = LocalWideText();
+    const std::string ascii = UniqueServiceName("Local");
+    const std::string name = ascii + Narrow(local);
+    ServiceCleanup cleanup(name);
+    ServiceSettings s = NewSettings(name);
+    strcpy(s.binaryPath, (TestServiceCommand(ascii, "run") + " " + Narrow(local)).c_str());
+    strcpy(s.displayName, ("Display " + name).c_str());
+    strcpy(s.description, Narrow(local).c_str());
+    ASSERT_EQ(RunAll(s, Install), 1);
+
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(scm, Wide(name).c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(service) << "no service of the exact name";
+    union {
+        QUERY_SERVICE_CONFIGW config;
+        BYTE bytes[8192];
+    } answer;
+    DWORD needed;
+    ASSERT_TRUE(QueryServiceConfigW(service, &answer.config, sizeof(answer), &needed));
+    EXPECT_EQ(std::wstring(answer.config.lpDisplayName), L"Display " + Wide(name));
+    EXPECT_EQ(std::wstring(answer.config.lpBinaryPathName), Wide(s.binaryPath));
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"SYSTEM\\CurrentControlSet\\Services\\" + Wide(name)).c_str(), 0,
+                            KEY_QUERY_VALUE, &key),
+              0);
+    WCHAR description[64] = {};
+    DWORD size = sizeof(description);
+    RegQueryValueExW(key, L"Description", nullptr, nullptr, reinterpret_cast<BYTE *>(description), &size);
+    RegCloseKey(key);
+    EXPECT_EQ(std::wstring(description), local);
+
+    ServiceSettings loaded = LoadSettings(name);
+    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    EXPECT_STREQ(loaded.displayName, s.displayName);
+    EXPECT_STREQ(loaded.binaryPath, s.binaryPath);
+    EXPECT_STREQ(loaded.description, s.description);
+
+    // A display name of more bytes than the field holds comes back cut
+    // between two characters.
+    std::wstring longName;
+    while (longName.size() + local.size() <= 250)
+        longName += local;
+    ASSERT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr, longName.c_str()));
+    loaded = LoadSettings(name);
+    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    const std::wstring shown = Wide(loaded.displayName);
+    EXPECT_FALSE(shown.empty()) << "cut inside a character";
+    EXPECT_EQ(longName.substr(0, shown.size()), shown);
+    CloseServiceHandle(service);
+    CloseServiceHandle(scm);
 }
 
 TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
