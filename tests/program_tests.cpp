@@ -3,6 +3,7 @@
 // release's).
 #include "resources/version.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/local_text.h"
 
 #include <gtest/gtest.h>
 
@@ -64,8 +65,6 @@ static HWND FindWindowOf(DWORD process, const char *caption, const char *classNa
 // it is started as from a console in its folder: "tarnex".
 static HWND Start(const std::string &path, PROCESS_INFORMATION *process, bool byBareName = false)
 {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
     *process = {};
     const size_t nameAt = path.rfind('\\') + 1;
     std::string command = "\"" + path + "\"";
@@ -73,10 +72,13 @@ static HWND Start(const std::string &path, PROCESS_INFORMATION *process, bool by
     if (byBareName) {
         command = path.substr(nameAt, path.rfind('.') - nameAt);
         GetCurrentDirectoryA(sizeof(previousFolder), previousFolder);
-        SetCurrentDirectoryA(path.substr(0, nameAt).c_str());
+        SetCurrentDirectoryW(Wide(path.substr(0, nameAt), CP_UTF8).c_str());
     }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::wstring commandW = Wide(command, CP_UTF8);
     const BOOL started =
-        CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process);
+        CreateProcessW(nullptr, commandW.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process);
     if (byBareName)
         SetCurrentDirectoryA(previousFolder);
     if (!started)
@@ -179,15 +181,17 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     // A copy of the program beside stand-ins for the DLLs it loads as it runs.
     // (Wine's own gdi32 imports version.dll and its controls delay-load
     // msimg32.dll, so stand-ins for those two would be loaded by Wine itself.)
-    const std::string folder = TestsFolder() + "\\planted";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    // The folder's name (in UTF-8) has characters whose second byte in 932 or
+    // 936 is a backslash: the program still finds its version block.
+    const std::string folder = TestsFolder() + "\\planted \xE3\x82\xBD\xE8\xA1\xA8\xE4\xB9\x97\xE4\xBA\x8C";
+    CreateDirectoryW(Wide(folder, CP_UTF8).c_str(), nullptr);
     const std::string program = folder + "\\tarnex-planted.exe";
-    ASSERT_TRUE(CopyFileA(BuiltProgram().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(Wide(BuiltProgram()).c_str(), Wide(program, CP_UTF8).c_str(), FALSE));
     const char *libraries[] = {"winmm", "comdlg32", "oleaut32"};
     const std::string decoy = TestsFolder() + "\\decoy.dll";
     for (const char *library : libraries) {
-        ASSERT_TRUE(CopyFileA(decoy.c_str(), (folder + "\\" + library + ".dll").c_str(), FALSE));
-        DeleteFileA((folder + "\\" + library + ".dll.loaded").c_str());
+        ASSERT_TRUE(CopyFileW(Wide(decoy).c_str(), Wide(folder + "\\" + library + ".dll", CP_UTF8).c_str(), FALSE));
+        DeleteFileW(Wide(folder + "\\" + library + ".dll.loaded", CP_UTF8).c_str());
     }
     // Windows searches the program's folder first; Wine does so for the DLLs
     // a program is told to prefer over Wine's own.
@@ -218,6 +222,7 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     EXPECT_EQ(EndFromTray(process, window), 0u);
 
     for (const char *library : libraries)
-        EXPECT_EQ(GetFileAttributesA((folder + "\\" + library + ".dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+        EXPECT_EQ(GetFileAttributesW(Wide(folder + "\\" + library + ".dll.loaded", CP_UTF8).c_str()),
+                  INVALID_FILE_ATTRIBUTES)
             << library;
 }
