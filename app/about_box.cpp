@@ -216,7 +216,7 @@ static void OnInitAbout(HWND window, const OwnerAndIcon *parameter)
 INT_PTR CALLBACK AboutDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR textured;
-    if (TextureDialogMessage(window, message, wParam, &textured))
+    if (TextureDialogMessage(window, message, wParam, lParam, &textured))
         return textured;
     switch (message) {
     case WM_INITDIALOG:

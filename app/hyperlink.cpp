@@ -1,6 +1,8 @@
 // Hyperlink labels, by subclassing the label and its dialog.
 #include "app/hyperlink.h"
 
+#include "skin/color.h"
+
 static const char OriginalProcProperty[] = "_Hyperlink_Original_Proc_";
 static const char OriginalFontProperty[] = "_Hyperlink_Original_Font_";
 static const char UnderlineFontProperty[] = "_Hyperlink_Underline_Font_";
@@ -102,7 +104,8 @@ LRESULT CALLBACK HyperlinkParentProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_CTLCOLORSTATIC:
         if (GetPropA(reinterpret_cast<HWND>(lParam), OriginalProcProperty)) {
             const LRESULT brush = CallOriginal(dialog, message, wParam, lParam);
-            SetTextColor(reinterpret_cast<HDC>(wParam), HyperlinkColour);
+            // Under high contrast, the system's colour for links.
+            SetTextColor(reinterpret_cast<HDC>(wParam), highContrast ? GetSysColor(COLOR_HOTLIGHT) : HyperlinkColour);
             return brush;
         }
         break;

@@ -2,11 +2,13 @@
 // minimising and closing.
 #include "app/main_window.h"
 
+#include "app/accessible_names.h"
 #include "app/dialog_template.h"
 #include "app/form_text.h"
 #include "app/startup.h"
 #include "resources/resource_ids.h"
 #include "service/registry_lists.h"
+#include "skin/color.h"
 #include "skin/screen_scale.h"
 #include "skin/skin.h"
 #include "skin/texture.h"
@@ -30,6 +32,7 @@ bool mainWindowClosing;
 static HWND formTooltips;
 static NOTIFYICONDATAA trayIconData;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
+static RECT textureTile;          // the texture's size: the Close button's client area
 static HICON smallIcon;  // the program icon's small image: caption and tray
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
@@ -114,6 +117,16 @@ static const struct {
 // image drawn for it (or the nearest) rather than stretched from 32 pixels.
 static HICON buttonIcons[sizeof(skinnedButtons) / sizeof(skinnedButtons[0])];
 constexpr int ButtonIconSize = 32;
+
+// What the three "..." buttons do, as a screen reader says it.
+static const struct {
+    int id;
+    const WCHAR *name;
+} pickerNames[] = {
+    {KeyNamePicker, L"Pick an installed service"},
+    {BinaryPathPicker, L"Browse for the service's program"},
+    {DependencyPicker, L"Add a dependency"},
+};
 
 static const struct {
     int id;
@@ -251,6 +264,33 @@ static void AddTrayIcon(HWND window)
     ShowTrayIcon();
 }
 
+static void MakeTexture()
+{
+    GenerateTexture(TexturePatternNoise, &textureTile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
+}
+
+static BOOL CALLBACK RedrawProgramWindow(HWND window, LPARAM)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return TRUE;
+}
+
+// High contrast turned on or off, or the system's colours changed: every
+// window of the program follows at once, on a texture made anew from the
+// colours it is made of.
+static void OnSystemLookChange(HWND window, UINT message)
+{
+    const bool wasHighContrast = highContrast;
+    ReadHighContrast();
+    if (message == WM_SYSCOLORCHANGE) {
+        DiscardTexture(&textureHighlight);
+        MakeTexture();
+    } else if (highContrast == wasHighContrast) {
+        return;
+    }
+    EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), RedrawProgramWindow, 0);
+}
+
 static void OnInitDialog(HWND window, LPARAM parameter)
 {
     mainWindow = window;
@@ -265,7 +305,6 @@ static void OnInitDialog(HWND window, LPARAM parameter)
 
     SkinDescriptor standard;
     SetStandardDescriptor(&standard);
-    RECT tile = {};
     const int iconSize = ScaleToScreen(ButtonIconSize);
     for (int i = 0; i < int(sizeof(skinnedButtons) / sizeof(skinnedButtons[0])); i++) {
         const auto &b = skinnedButtons[i];
@@ -275,12 +314,15 @@ static void OnInitDialog(HWND window, LPARAM parameter)
         standard.normalIcon = buttonIcons[i];
         HWND button = GetDlgItem(window, b.id);
         AttachSkin(button, &standard);
-        GetClientRect(button, &tile);
+        GetClientRect(button, &textureTile);
     }
     for (int i = 0; i < 4; i++)
         commandButtons[i] = GetDlgItem(window, InstallButton + i);
+    for (const auto &picker : pickerNames)
+        accessibleNameCalls.setName(GetDlgItem(window, picker.id), picker.name);
     ForgetFormState(window);
-    GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
+    ReadHighContrast();
+    MakeTexture();
 
     FillOptionList(window, DesiredAccessList, DesiredAccessOptions);
     FillOptionList(window, ServiceTypeList, ServiceTypeOptions);
@@ -353,6 +395,8 @@ static void OnDestroy(HWND window)
     }
     for (const auto &field : formTextFields)
         ForgetFormText(GetDlgItem(window, field.id));
+    for (const auto &picker : pickerNames)
+        accessibleNameCalls.clearName(GetDlgItem(window, picker.id));
     DiscardTexture(&textureHighlight);
     formTooltips = nullptr;
     mainWindow = nullptr;
@@ -361,7 +405,7 @@ static void OnDestroy(HWND window)
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR textured;
-    if (TextureDialogMessage(window, message, wParam, &textured))
+    if (TextureDialogMessage(window, message, wParam, lParam, &textured))
         return textured;
     if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
         ShowTrayIcon();
@@ -389,6 +433,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_CLOSE:
         CloseMainWindow(window);
+        return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        OnSystemLookChange(window, message);
         return 0;
     case DM_GETDEFID:
         // No default button: Enter in a field must not close the program.

@@ -70,7 +70,7 @@ static void TakeSelection(HWND window)
 INT_PTR CALLBACK ServicesPickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     INT_PTR textured;
-    if (TextureDialogMessage(window, message, wParam, &textured))
+    if (TextureDialogMessage(window, message, wParam, lParam, &textured))
         return textured;
     switch (message) {
     case WM_INITDIALOG:

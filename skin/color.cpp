@@ -5,7 +5,16 @@
 
 #include <math.h>
 
-ScreenCalls screenCalls = {GetDeviceCaps};
+ScreenCalls screenCalls = {GetDeviceCaps, SystemParametersInfoA};
+bool highContrast;
+
+void ReadHighContrast()
+{
+    HIGHCONTRASTA setting = {};
+    setting.cbSize = sizeof(setting);
+    highContrast = screenCalls.systemParametersInfo(SPI_GETHIGHCONTRAST, sizeof(setting), &setting, 0) &&
+                   (setting.dwFlags & HCF_HIGHCONTRASTON);
+}
 
 int RoundDiv(int a, int b)
 {

@@ -16,3 +16,9 @@ COLORREF AccentColor();
 COLORREF AccentColorAtDepth(int depth);
 int ColorLuminance(COLORREF colour);
 int ScreenColorDepth();
+
+// Whether the user has asked Windows for high contrast, as last read: every
+// window of the program then draws in the system's colours alone. Read
+// again whenever the system's settings or colours change.
+extern bool highContrast;
+void ReadHighContrast();

@@ -15,6 +15,8 @@ constexpr int OpenStripInset = 3;
 constexpr LONG SmallestGlyphHeight = -15;
 constexpr DWORD ArrowGlyphFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
 constexpr DWORD CaptionFormat = DT_CENTER | DT_WORDBREAK;
+constexpr int ContrastFrameWidth = 2;
+constexpr int FaceFramesInset = 3;
 
 // The metrics record as it was before the padded border width was added.
 constexpr UINT ClassicNonClientMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
@@ -127,6 +129,21 @@ void PaintFlatFace(HDC dc, const RECT *rect, int state)
     FrameWithColour(dc, rect, frame);
 }
 
+void PaintContrastFace(HDC dc, const RECT *rect, int state)
+{
+    int fill = COLOR_BTNFACE, frame = COLOR_BTNTEXT;
+    if (state == PaintHot)
+        frame = COLOR_HIGHLIGHT;
+    else if (state == PaintPressed)
+        fill = frame = COLOR_HIGHLIGHT;
+    else if (state == PaintDisabled)
+        frame = COLOR_GRAYTEXT;
+    FillRect(dc, rect, GetSysColorBrush(fill));
+    RECT edge = *rect;
+    for (int width = 0; width < ContrastFrameWidth; width++, InflateRect(&edge, -1, -1))
+        FrameRect(dc, &edge, GetSysColorBrush(frame));
+}
+
 void DrawArrowGlyph(HDC dc, const RECT *rect, BYTE down)
 {
     NONCLIENTMETRICSA metrics = {};
@@ -194,6 +211,13 @@ static int PaintFace(HDC buffer, const DRAWITEMSTRUCT *item, const CTRL_STRUCT *
     const bool gradient = flags & CTRL_GRADIENT_FACE;
     const bool border = flags & CTRL_BORDER;
 
+    if (highContrast) {
+        const int state = (item->itemState & ODS_SELECTED) || record->checkState ? PaintPressed
+                          : item->hwndItem == hotControl                       ? PaintHot
+                                                                               : PaintNormal;
+        PaintContrastFace(buffer, face, (item->itemState & ODS_DISABLED) ? PaintDisabled : state);
+        return state;
+    }
     if (item->itemState & ODS_SELECTED) {
         if (flat)
             PaintFlatFace(buffer, face, PaintPressed);
@@ -266,23 +290,43 @@ static void DrawStateIcon(HDC buffer, HDC itemDc, const RECT *iconRect, HICON ic
         DrawSizedIconCentered(buffer, iconRect, icon, look->size, IconDisabled);
         return;
     }
-    const bool lighten = (flags & CTRL_GRADIENT_FACE) ||
-                         ((flags & CTRL_FLAT_FACE) && (state == PaintHot || state == PaintPressed));
+    const bool lighten = !highContrast && ((flags & CTRL_GRADIENT_FACE) ||
+                                           ((flags & CTRL_FLAT_FACE) && (state == PaintHot || state == PaintPressed)));
     if (lighten && !look->lightened)
         look->lightened = MakeLightenedIcon(itemDc, icon);
     DrawSizedIconCentered(buffer, iconRect, lighten && look->lightened ? look->lightened : icon, look->size,
                           IconNormal);
 }
 
-static void DrawCaption(HDC buffer, const char *caption, RECT *captionRect)
+// Takes the access-key marks out of a caption: "&&" stands for "&".
+static void RemoveAccessKeyMarks(char *caption)
 {
+    char *to = caption;
+    for (const char *from = caption; *from; from++) {
+        if (*from == '&' && *++from == '\0')
+            break;
+        *to++ = *from;
+    }
+    *to = '\0';
+}
+
+// The caption, its access key underlined only while the window shows
+// keyboard cues. The marks are taken out by hand: not every platform's
+// DrawText honours DT_HIDEPREFIX (Wine's does not).
+static void DrawCaption(HDC buffer, char *caption, RECT *captionRect, bool showAccessKey)
+{
+    DWORD format = CaptionFormat;
+    if (!showAccessKey) {
+        RemoveAccessKeyMarks(caption);
+        format |= DT_NOPREFIX;
+    }
     RECT measured = *captionRect;
-    DrawTextA(buffer, caption, -1, &measured, CaptionFormat | DT_CALCRECT);
+    DrawTextA(buffer, caption, -1, &measured, format | DT_CALCRECT);
     // A caption taller than its area stays drawn from the area's top.
     const int spare = (captionRect->bottom - captionRect->top) - (measured.bottom - measured.top);
     if (spare > 0)
         OffsetRect(captionRect, 0, spare / 2);
-    DrawTextA(buffer, caption, -1, captionRect, CaptionFormat);
+    DrawTextA(buffer, caption, -1, captionRect, format);
 }
 
 static void DrawArrowStrip(HDC buffer, const RECT &strip, HWND control, DWORD flags)
@@ -311,12 +355,16 @@ static void DrawArrowStrip(HDC buffer, const RECT &strip, HWND control, DWORD fl
         DrawArrowGlyph(buffer, &strip, 0);
 }
 
-static void DrawFocusFrame(HDC buffer, RECT focus, const SkinDescriptor &skin)
+// The dotted focus frame; a skin that asks for none leaves it no room, and
+// gets it inside the frames of its face.
+static void DrawFocusFrame(HDC buffer, RECT focus, const SkinDescriptor &skin, COLORREF textColour)
 {
     const bool wide = (skin.flags & CTRL_BORDER) || skin.normalBitmap || skin.hotBitmap || skin.pressedBitmap;
-    const int inset = wide ? 4 : 1;
+    const int inset = wide ? 4 : (skin.flags & CTRL_FOCUS_RECT) ? 1 : FaceFramesInset;
     InflateRect(&focus, -inset, -inset);
-    const COLORREF colour = LightenColor(32, MixColors86(GetSysColor(COLOR_GRAYTEXT), GetSysColor(COLOR_BTNTEXT)));
+    const COLORREF colour =
+        highContrast ? textColour
+                     : LightenColor(32, MixColors86(GetSysColor(COLOR_GRAYTEXT), GetSysColor(COLOR_BTNTEXT)));
     const int left = focus.left, top = focus.top;
     const int width = focus.right - focus.left, height = focus.bottom - focus.top;
     // Adjacent edges continue one every-other-pixel pattern round the corners.
@@ -342,6 +390,12 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record)
     HGDIOBJ controlFont = SelectObject(item->hDC, GetStockObject(DEFAULT_GUI_FONT));
     HGDIOBJ oldFont = SelectObject(buffer, controlFont);
     SelectObject(item->hDC, controlFont);
+
+    // Keyboard cues, as the button has them from its window's state: until
+    // the keyboard is used (or always, as the user may ask Windows), neither
+    // focus frame nor access keys.
+    const bool showFocus = (item->itemState & ODS_FOCUS) && !(item->itemState & ODS_NOFOCUSRECT);
+    const bool showAccessKeys = !(item->itemState & ODS_NOACCEL);
 
     const int length = GetWindowTextLengthA(item->hwndItem);
     char *caption = static_cast<char *>(GlobalAlloc(GPTR, length + 1));
@@ -378,7 +432,9 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record)
         textColour = GetSysColor(COLOR_GRAYTEXT);
     } else {
         showHotIcon = skin.hotIcon && (state == PaintHot || state == PaintPressed);
-        if (skin.pressedTextColor && state == PaintPressed)
+        if (highContrast)
+            textColour = GetSysColor(state == PaintPressed ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT);
+        else if (skin.pressedTextColor && state == PaintPressed)
             textColour = skin.pressedTextColor;
         else if (skin.hotTextColor && state == PaintHot)
             textColour = skin.hotTextColor;
@@ -410,11 +466,11 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record)
         DrawStateIcon(buffer, item->hDC, &iconRect, icon, showHotIcon ? &record->hotLook : &record->normalLook, state,
                       flags);
     if (hasCaption)
-        DrawCaption(buffer, caption, &captionRect);
+        DrawCaption(buffer, caption, &captionRect, showAccessKeys);
     if (skin.dropMenu)
         DrawArrowStrip(buffer, strip, item->hwndItem, flags);
-    if ((item->itemState & ODS_FOCUS) && (flags & CTRL_FOCUS_RECT))
-        DrawFocusFrame(buffer, focusRect, skin);
+    if (showFocus)
+        DrawFocusFrame(buffer, focusRect, skin, textColour);
 
     if (caption)
         GlobalFree(caption);

@@ -12,4 +12,8 @@ void PaintSkinnedButton(const DRAWITEMSTRUCT *item, CTRL_STRUCT *record);
 void PaintGradientFace(HDC dc, const RECT *rect, int state);
 void PaintFlatFace(HDC dc, const RECT *rect, int state);
 void PaintBasicFace(HDC dc, const RECT *rect, int state);
+// The face in the system's colours alone, for high contrast: the button
+// face framed in the text's colour, the frame in the highlight's while hot,
+// and all of it while pressed; greyed when disabled.
+void PaintContrastFace(HDC dc, const RECT *rect, int state);
 void DrawArrowGlyph(HDC dc, const RECT *rect, BYTE down);

@@ -73,10 +73,24 @@ static void EndMenuLoop()
     menuOwner = PtInRect(&window, cursor) ? MENU_CLOSED_OVER_STRIP : nullptr;
 }
 
+// The focused skinned push button, to which Enter belongs: the dialog
+// manager takes an owner-drawn button for no push button, and would give
+// Enter to the window's default command instead.
+static HWND FocusedPushButton(HWND parent)
+{
+    HWND focus = GetFocus();
+    const CTRL_STRUCT *record = focus && GetParent(focus) == parent ? SkinRecord(focus) : nullptr;
+    return record && record->buttonKind <= BS_DEFPUSHBUTTON && IsWindowEnabled(focus) ? focus : nullptr;
+}
+
 LRESULT CALLBACK SkinParentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result;
     switch (message) {
+    case DM_GETDEFID:
+        if (HWND button = FocusedPushButton(parent))
+            return MAKELRESULT(GetDlgCtrlID(button), DC_HASDEFID);
+        break;
     case WM_DRAWITEM: {
         const auto *item = reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
         HWND child = GetDlgItem(parent, int(wParam));

@@ -1,6 +1,8 @@
 // The background texture generator.
 #include "skin/texture.h"
 
+#include "skin/color.h"
+
 #include <stddef.h>
 #include <string.h>
 
@@ -181,18 +183,30 @@ HBRUSH TextureBrush()
     return textureBrush;
 }
 
-bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, INT_PTR *result)
+bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR *result)
 {
     HDC dc = reinterpret_cast<HDC>(wParam);
     switch (message) {
     case WM_ERASEBKGND:
-        PaintTexture(dc, dialog);
+        if (highContrast) {
+            RECT client;
+            GetClientRect(dialog, &client);
+            FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+        } else {
+            PaintTexture(dc, dialog);
+        }
         SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 1);
         *result = 1;
         return true;
     case WM_CTLCOLORSTATIC:
         SetBkMode(dc, TRANSPARENT);
-        *result = INT_PTR(TextureBrush());
+        if (highContrast) {
+            SetTextColor(dc, GetSysColor(IsWindowEnabled(reinterpret_cast<HWND>(lParam)) ? COLOR_WINDOWTEXT
+                                                                                          : COLOR_GRAYTEXT));
+            *result = INT_PTR(GetSysColorBrush(COLOR_BTNFACE));
+        } else {
+            *result = INT_PTR(TextureBrush());
+        }
         return true;
     }
     return false;

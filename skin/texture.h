@@ -30,7 +30,9 @@ HBRUSH TextureBrush();
 // The texture's part in a dialog procedure: the background (WM_ERASEBKGND)
 // and the background of static texts, frames and greyed fields
 // (WM_CTLCOLORSTATIC). True, with the procedure's result, for those two.
-bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, INT_PTR *result);
+// Under high contrast both are the system's button face instead, and the
+// texts take the system's text colours.
+bool TextureDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR *result);
 // Deletes the texture, its kept brush and the lighter texture before a new
 // one is generated.
 void DiscardTexture(HBITMAP *highlightBitmap);

@@ -1,5 +1,6 @@
 // The real main window, run on the test's main thread with its own modal
 // loop and driven from a second thread as a person would drive it.
+#include "app/accessible_names.h"
 #include "app/form_text.h"
 #include "app/main_window.h"
 #include "app/services_picker.h"
@@ -7,6 +8,7 @@
 #include "service/operation.h"
 #include "service/scm_calls.h"
 #include "skin/record.h"
+#include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
@@ -606,16 +608,86 @@ static void CALLBACK EndWindowDirectly(HWND, UINT, UINT_PTR timer, DWORD)
     EndDialog(mainWindow, 0);
 }
 
+// The names a screen reader was given, and taken back, by control.
+static std::vector<std::pair<int, std::wstring>> named;
+static std::vector<int> unnamed;
+
 TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
 {
+    const AccessibleNameCalls platformNames = accessibleNameCalls;
+    accessibleNameCalls = {[](HWND control, const WCHAR *name) { named.push_back({GetDlgCtrlID(control), name}); },
+                           [](HWND control) { unnamed.push_back(GetDlgCtrlID(control)); }};
     endedWindow = nullptr;
     SetTimer(nullptr, 0, 100, EndWindowDirectly);
     RunMainWindow();
+    accessibleNameCalls = platformNames;
     ASSERT_TRUE(endedWindow);
     NOTIFYICONDATAA icon = TrayIconOf(endedWindow);
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
     EXPECT_FALSE(IsMenu(endedMenu));
     EXPECT_EQ(GetObjectType(endedTexture), 0u);
+    // The three "..." buttons had names that say what they do, given back.
+    const std::vector<std::pair<int, std::wstring>> names = {{KeyNamePicker, L"Pick an installed service"},
+                                                             {BinaryPathPicker, L"Browse for the service's program"},
+                                                             {DependencyPicker, L"Add a dependency"}};
+    EXPECT_EQ(named, names);
+    EXPECT_EQ(unnamed, std::vector<int>({KeyNamePicker, BinaryPathPicker, DependencyPicker}));
+}
+
+static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
+{
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoA(action, size, value, flags);
+    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
+// How many pixels of the window's client area, as the screen shows it,
+// have colour; with dark, how many are dark (no channel above 63).
+static int PixelsOf(HWND window, COLORREF colour, bool dark = false)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    Canvas canvas = CreateCanvas(client.right, client.bottom, RGB(1, 2, 3));
+    HDC screen = GetDC(window);
+    BitBlt(canvas.dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    ReleaseDC(window, screen);
+    int count = 0;
+    for (int y = 0; y < client.bottom; y++)
+        for (int x = 0; x < client.right; x++) {
+            const COLORREF pixel = CanvasPixel(canvas, x, y);
+            count += dark ? !(pixel & 0xC0C0C0) : pixel == colour;
+        }
+    DestroyCanvas(canvas);
+    return count;
+}
+
+TEST_F(MainWindow, HighContrastRepaintsTheWindowInTheSystemsColours)
+{
+    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
+    COLORREF saved[2];
+    for (int i = 0; i < 2; i++)
+        saved[i] = GetSysColor(elements[i]);
+    Drive([&](HWND window) {
+        RECT client;
+        GetClientRect(window, &client);
+        const int area = client.right * client.bottom;
+        EXPECT_LT(PixelsOf(window, saved[0]), area / 2);  // the texture
+        // Turned on while the window runs, with its own colours.
+        screenCalls.systemParametersInfo = HighContrastOn;
+        SetSysColors(2, elements, dark);
+        SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_GT(PixelsOf(window, dark[0]), area / 2);  // the plain face
+        EXPECT_GT(PixelsOf(window, dark[1]), 100);       // the labels' text
+        // And off again: the texture, made anew from the dark face.
+        screenCalls.systemParametersInfo = SystemParametersInfoA;
+        SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+        EXPECT_LT(PixelsOf(window, dark[0]), area / 2);
+        EXPECT_GT(PixelsOf(window, dark[0], true), area / 2);
+        SetSysColors(2, elements, saved);
+    });
+    screenCalls.systemParametersInfo = SystemParametersInfoA;
 }
 
 static SC_HANDLE WINAPI NoSuchService(SC_HANDLE, LPCSTR, DWORD)
@@ -798,7 +870,7 @@ TEST_F(MainWindow, ACorrectionTypedWhileTheInvalidNameIsReportedIsKept)
     });
 }
 
-TEST_F(MainWindow, EnterInAFieldKeepsTheWindowAndAltCClosesIt)
+TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndAltCCloses)
 {
     Drive([&](HWND window) {
         HWND field = GetDlgItem(window, DisplayNameField);
@@ -806,6 +878,14 @@ TEST_F(MainWindow, EnterInAFieldKeepsTheWindowAndAltCClosesIt)
         PostMessageA(field, WM_CHAR, 'z', 0);
         WaitUntil([&] { return !IsWindow(window) || ControlText(window, DisplayNameField) == "z"; });
         EXPECT_TRUE(IsWindow(window));
+        // A skinned button takes Enter as a push button does.
+        HWND about = GetDlgItem(window, AboutButton);
+        SendMessageA(window, WM_NEXTDLGCTL, WPARAM(about), TRUE);
+        PostMessageA(about, WM_KEYDOWN, VK_RETURN, 0);
+        HWND box = WaitForWindow(nullptr, "#32770", 3000, window);
+        ASSERT_TRUE(box);
+        PostMessageA(box, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return !IsWindow(box); });
         PostMessageA(field, WM_SYSCHAR, 'c', 1 << 29);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }));
     });

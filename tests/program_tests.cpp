@@ -187,7 +187,7 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     CreateDirectoryW(Wide(folder, CP_UTF8).c_str(), nullptr);
     const std::string program = folder + "\\tarnex-planted.exe";
     ASSERT_TRUE(CopyFileW(Wide(BuiltProgram()).c_str(), Wide(program, CP_UTF8).c_str(), FALSE));
-    const char *libraries[] = {"winmm", "comdlg32", "oleaut32"};
+    const char *libraries[] = {"winmm", "comdlg32", "oleaut32", "oleacc"};
     const std::string decoy = TestsFolder() + "\\decoy.dll";
     for (const char *library : libraries) {
         ASSERT_TRUE(CopyFileW(Wide(decoy).c_str(), Wide(folder + "\\" + library + ".dll", CP_UTF8).c_str(), FALSE));

@@ -323,7 +323,7 @@ TEST_F(SkinPainting, DropMenuKeepsIconAndCaptionOutOfTheStrip)
     DestroyMenu(menu);
 }
 
-TEST_F(SkinPainting, FocusFrameIsDottedRoundTheCorners)
+TEST_F(SkinPainting, FocusFrameAndAccessKeysFollowTheKeyboardCues)
 {
     skin.flags = CTRL_FOCUS_RECT;
     Canvas canvas = Paint(ODS_FOCUS);
@@ -337,9 +337,77 @@ TEST_F(SkinPainting, FocusFrameIsDottedRoundTheCorners)
     EXPECT_EQ(CountInArea(canvas, dot, 0, Width), 49 + 19 + 19 + 49);
     DestroyCanvas(canvas);
 
-    Canvas unfocused = Paint(0);
-    EXPECT_EQ(CountPixels(unfocused, dot), 0);
-    DestroyCanvas(unfocused);
+    // The standard skin, which leaves the frame no room, shows it inside
+    // the face's three frames; neither shows it while the cues are hidden.
+    SetStandardDescriptor(&skin);
+    const COLORREF caption = RGB(0, 0, 0x40);
+    const struct {
+        UINT itemState;  // the cues as the button reports them
+        bool frame, underlined;
+    } cues[] = {
+        {ODS_FOCUS, true, true},
+        {ODS_FOCUS | ODS_NOFOCUSRECT | ODS_NOACCEL, false, false},
+        {0, false, true},
+    };
+    Canvas plain = Paint(0, "Go");
+    const int plainCaption = CountPixels(plain, caption);
+    DestroyCanvas(plain);
+    for (const auto &c : cues) {
+        SCOPED_TRACE(c.itemState);
+        Canvas cued = Paint(c.itemState, "&Go");
+        EXPECT_EQ(CanvasPixel(cued, 4, 3) == dot, c.frame);  // inside the face's frames
+        EXPECT_EQ(CountPixels(cued, dot) > 0, c.frame);
+        EXPECT_EQ(CountPixels(cued, caption) > plainCaption, c.underlined);
+        DestroyCanvas(cued);
+    }
+}
+
+// High contrast, as the seam reports it: every state in the system's
+// colours, set here to a dark theme of its own, and the icon as it is.
+static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
+{
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoA(action, size, value, flags);
+    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
+TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
+{
+    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT};
+    const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 1), RGB(63, 242, 63)};
+    COLORREF saved[5];
+    for (int i = 0; i < 5; i++)
+        saved[i] = GetSysColor(elements[i]);
+    SetSysColors(5, elements, dark);
+    screenCalls.systemParametersInfo = HighContrastOn;
+    ReadHighContrast();
+    skin.normalIcon = icon;
+    const struct {
+        const char *name;
+        UINT itemState;
+        bool hot;
+        COLORREF fill, frame, caption;
+    } states[] = {
+        {"normal", 0, false, dark[0], dark[1], dark[1]},
+        {"hot", 0, true, dark[0], dark[2], dark[1]},
+        {"pressed", ODS_SELECTED, false, dark[2], dark[2], dark[3]},
+        {"disabled", ODS_DISABLED, false, dark[0], dark[4], dark[4]},
+    };
+    for (const auto &s : states) {
+        SCOPED_TRACE(s.name);
+        hotControl = s.hot ? button : nullptr;
+        Canvas canvas = Paint(s.itemState, "Go");
+        EXPECT_EQ(CanvasPixel(canvas, 50, 0), s.frame);
+        EXPECT_EQ(CanvasPixel(canvas, 50, 1), s.frame);
+        EXPECT_EQ(CanvasPixel(canvas, 50, 2), s.fill);
+        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width - 2), 5);
+        EXPECT_EQ(CountPixels(canvas, IconColour), s.itemState & ODS_DISABLED ? 0 : 16 * 16);  // not lightened
+        DestroyCanvas(canvas);
+    }
+    screenCalls.systemParametersInfo = SystemParametersInfoA;
+    ReadHighContrast();
+    SetSysColors(5, elements, saved);
 }
 
 static int WINAPI EightBitScreen(HDC dc, int index)
