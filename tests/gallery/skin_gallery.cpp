@@ -1,9 +1,12 @@
 // Renders every state of the program's skinned buttons, and the background
-// texture they stand on, into one picture for a person to look at.
+// texture they stand on, into one picture for a person to look at; then the
+// same under high contrast, in a dark theme's colours.
 //   skin_gallery OUTPUT.bmp
 #include "resources/resource_ids.h"
 #include "skin/paint.h"
+#include "skin/color.h"
 #include "skin/record.h"
+#include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/bitmap_file.h"
 
@@ -33,45 +36,34 @@ struct Row {
 };
 static const Row rows[] = {
     {"normal", 0, false, 0},          {"hot", 0, true, 0},           {"pressed", ODS_SELECTED, false, 0},
-    {"checked", 0, false, 1},         {"disabled", ODS_DISABLED, false, 0},
+    {"checked", 0, false, 1},         {"disabled", ODS_DISABLED, false, 0}, {"focused", ODS_FOCUS, false, 0},
 };
+constexpr int RowCount = sizeof(rows) / sizeof(rows[0]);
 
-int main(int argc, char **argv)
+// A dark high-contrast theme: what the system's colours are while its rows
+// are drawn.
+static const int contrastElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                                       COLOR_GRAYTEXT};
+static const COLORREF contrastColours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
+                                           RGB(63, 242, 63)};
+constexpr int ContrastColourCount = sizeof(contrastElements) / sizeof(contrastElements[0]);
+
+static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
 {
-    if (argc < 2) {
-        fprintf(stderr, "usage: skin_gallery OUTPUT.bmp\n");
-        return 2;
-    }
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoA(action, size, value, flags);
+    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
+// One row a state, one column a button, from top; the label in its colour.
+static void DrawRows(HDC sheet, HDC screen, HWND parent, HFONT font, int top, COLORREF labelColour)
+{
     HINSTANCE module = GetModuleHandleA(nullptr);
-    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
-    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module, nullptr);
-
-    int sheetWidth = LabelWidth + Gap;
-    for (const Column &c : columns)
-        sheetWidth += c.width + Gap;
-    const int rowCount = sizeof(rows) / sizeof(rows[0]);
-    const int sheetHeight = Gap + rowCount * (ButtonHeight + Gap) + 64 + Gap;
-
-    HDC screen = GetDC(nullptr);
-    HDC sheet = CreateCompatibleDC(screen);
-    HBITMAP sheetBits = CreateCompatibleBitmap(screen, sheetWidth, sheetHeight);
-    HGDIOBJ oldSheet = SelectObject(sheet, sheetBits);
-
-    // The texture as the main window makes it: a tile the size of a button.
-    const RECT tile = {0, 0, ButtonWidth, ButtonHeight};
-    HBITMAP lighter = nullptr;
-    GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &lighter);
-    HBRUSH texture = CreatePatternBrush(textureBitmap);
-    const RECT all = {0, 0, sheetWidth, sheetHeight};
-    FillRect(sheet, &all, texture);
-    DeleteObject(texture);
-
-    HGDIOBJ oldFont = SelectObject(sheet, font);
-    SetBkMode(sheet, TRANSPARENT);
-    SetTextColor(sheet, RGB(0, 0, 0x40));
+    SetTextColor(sheet, labelColour);
     SkinDescriptor skin;
-    for (int r = 0; r < rowCount; r++) {
-        const int y = Gap + r * (ButtonHeight + Gap);
+    for (int r = 0; r < RowCount; r++) {
+        const int y = top + r * (ButtonHeight + Gap);
         RECT label = {Gap, y, LabelWidth, y + ButtonHeight};
         DrawTextA(sheet, rows[r].name, -1, &label, DT_SINGLELINE | DT_VCENTER);
         int x = LabelWidth + Gap;
@@ -102,9 +94,59 @@ int main(int argc, char **argv)
         }
     }
     hotControl = nullptr;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        fprintf(stderr, "usage: skin_gallery OUTPUT.bmp\n");
+        return 2;
+    }
+    HINSTANCE module = GetModuleHandleA(nullptr);
+    HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif");
+    HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, module, nullptr);
+
+    int sheetWidth = LabelWidth + Gap;
+    for (const Column &c : columns)
+        sheetWidth += c.width + Gap;
+    const int sheetHeight = 2 * (Gap + RowCount * (ButtonHeight + Gap)) + 64 + Gap;
+
+    HDC screen = GetDC(nullptr);
+    HDC sheet = CreateCompatibleDC(screen);
+    HBITMAP sheetBits = CreateCompatibleBitmap(screen, sheetWidth, sheetHeight);
+    HGDIOBJ oldSheet = SelectObject(sheet, sheetBits);
+
+    // The texture as the main window makes it: a tile the size of a button.
+    const RECT tile = {0, 0, ButtonWidth, ButtonHeight};
+    HBITMAP lighter = nullptr;
+    GenerateTexture(TexturePatternNoise, &tile, 30, 15, 0, 0, &textureBitmap, &lighter);
+    HBRUSH texture = CreatePatternBrush(textureBitmap);
+    const RECT all = {0, 0, sheetWidth, sheetHeight};
+    FillRect(sheet, &all, texture);
+    DeleteObject(texture);
+
+    HGDIOBJ oldFont = SelectObject(sheet, font);
+    SetBkMode(sheet, TRANSPARENT);
+    DrawRows(sheet, screen, parent, font, Gap, RGB(0, 0, 0x40));
+
+    // Under high contrast, below the texture's row, on the plain face.
+    const int contrastTop = Gap + RowCount * (ButtonHeight + Gap) + 64 + Gap;
+    COLORREF ordinary[ContrastColourCount];
+    for (int i = 0; i < ContrastColourCount; i++)
+        ordinary[i] = GetSysColor(contrastElements[i]);
+    SetSysColors(ContrastColourCount, contrastElements, contrastColours);
+    screenCalls.systemParametersInfo = HighContrastOn;
+    ReadHighContrast();
+    const RECT contrast = {0, contrastTop - Gap / 2, sheetWidth, sheetHeight};
+    FillRect(sheet, &contrast, GetSysColorBrush(COLOR_BTNFACE));
+    DrawRows(sheet, screen, parent, font, contrastTop, GetSysColor(COLOR_BTNTEXT));
+    screenCalls.systemParametersInfo = SystemParametersInfoA;
+    ReadHighContrast();
+    SetSysColors(ContrastColourCount, contrastElements, ordinary);
+    SetTextColor(sheet, RGB(0, 0, 0x40));
 
     // The texture's tile at eight times its size, to show the grain.
-    const int textureTop = Gap + rowCount * (ButtonHeight + Gap);
+    const int textureTop = Gap + RowCount * (ButtonHeight + Gap);
     RECT caption = {Gap, textureTop, LabelWidth, textureTop + 64};
     DrawTextA(sheet, "texture x8", -1, &caption, DT_SINGLELINE | DT_VCENTER);
     HDC tileDc = CreateCompatibleDC(screen);
