@@ -634,14 +634,6 @@ TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
     EXPECT_EQ(unnamed, std::vector<int>({KeyNamePicker, BinaryPathPicker, DependencyPicker}));
 }
 
-static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
-{
-    if (action != SPI_GETHIGHCONTRAST)
-        return SystemParametersInfoA(action, size, value, flags);
-    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
-    return TRUE;
-}
-
 // How many pixels of the window's client area, as the screen shows it,
 // have colour; with dark, how many are dark (no channel above 63).
 static int PixelsOf(HWND window, COLORREF colour, bool dark = false)

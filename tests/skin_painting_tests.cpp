@@ -364,14 +364,6 @@ TEST_F(SkinPainting, FocusFrameAndAccessKeysFollowTheKeyboardCues)
 
 // High contrast, as the seam reports it: every state in the system's
 // colours, set here to a dark theme of its own, and the icon as it is.
-static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
-{
-    if (action != SPI_GETHIGHCONTRAST)
-        return SystemParametersInfoA(action, size, value, flags);
-    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
-    return TRUE;
-}
-
 TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
 {
     const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT};

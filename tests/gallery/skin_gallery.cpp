@@ -9,6 +9,7 @@
 #include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/bitmap_file.h"
+#include "tests/support/gdi_objects.h"
 
 #include <stdio.h>
 
@@ -47,14 +48,6 @@ static const int contrastElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHL
 static const COLORREF contrastColours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
                                            RGB(63, 242, 63)};
 constexpr int ContrastColourCount = sizeof(contrastElements) / sizeof(contrastElements[0]);
-
-static BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
-{
-    if (action != SPI_GETHIGHCONTRAST)
-        return SystemParametersInfoA(action, size, value, flags);
-    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
-    return TRUE;
-}
 
 // One row a state, one column a button, from top; the label in its colour.
 static void DrawRows(HDC sheet, HDC screen, HWND parent, HFONT font, int top, COLORREF labelColour)

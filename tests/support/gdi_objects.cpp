@@ -129,3 +129,11 @@ HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha)
     DeleteObject(colour);
     return result;
 }
+
+BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags)
+{
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoA(action, size, value, flags);
+    static_cast<HIGHCONTRASTA *>(value)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}

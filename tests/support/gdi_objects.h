@@ -35,3 +35,7 @@ constexpr COLORREF Translucent(COLORREF colour, BYTE alpha)
     return (colour & 0xFFFFFF) | COLORREF(alpha) << 24;
 }
 HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha = true);
+
+// The system's settings with high contrast on, which Wine cannot turn on:
+// for the screen seam's place of SystemParametersInfoA.
+BOOL WINAPI HighContrastOn(UINT action, UINT size, void *value, UINT flags);
