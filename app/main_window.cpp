@@ -318,8 +318,6 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     }
     for (int i = 0; i < 4; i++)
         commandButtons[i] = GetDlgItem(window, InstallButton + i);
-    for (const auto &picker : pickerNames)
-        accessibleNameCalls.setName(GetDlgItem(window, picker.id), picker.name);
     ForgetFormState(window);
     ReadHighContrast();
     MakeTexture();
@@ -346,12 +344,15 @@ static void OnInitDialog(HWND window, LPARAM parameter)
 }
 
 // What the window does not show at once is made once it has painted: the
-// form's tooltips and the tray icon, which alone take a tenth of start-up.
+// form's tooltips and the tray icon, which alone take a tenth of start-up,
+// and the pickers' names, which load the accessibility library.
 static void OnShown(HWND window)
 {
     KillTimer(window, ShownTimerId);
     CreateFormTooltips(window);
     AddTrayIcon(window);
+    for (const auto &picker : pickerNames)
+        accessibleNameCalls.setName(GetDlgItem(window, picker.id), picker.name);
 }
 
 // Minimised, the program lives on as its tray icon alone.
