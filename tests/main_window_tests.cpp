@@ -758,19 +758,9 @@ TEST_F(MainWindow, NamesAndTextsInAnyLanguageRoundTripExactly)
         for (const auto &field : typed)
             EXPECT_EQ(TextOf(window, field.id), field.text) << field.id;  // as the refresh shows it
 
-        SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-        SC_HANDLE service = OpenServiceW(scm, name.c_str(), SERVICE_QUERY_CONFIG);
-        ASSERT_TRUE(service);
-        union {
-            QUERY_SERVICE_CONFIGW config;
-            BYTE bytes[8192];
-        } answer;
-        DWORD needed;
-        EXPECT_TRUE(QueryServiceConfigW(service, &answer.config, sizeof(answer), &needed));
-        EXPECT_EQ(answer.config.lpDisplayName, typed[2].text);
-        EXPECT_EQ(answer.config.lpBinaryPathName, path);
-        CloseServiceHandle(service);
-        CloseServiceHandle(scm);
+        const WideServiceConfig config = ReadWideServiceConfig(name);
+        EXPECT_EQ(config.displayName, typed[2].text);
+        EXPECT_EQ(config.binaryPath, path);
 
         // Listed by the picker under its own name, and run from the form.
         ASSERT_TRUE(Press(window, KeyNamePicker));

@@ -536,25 +536,13 @@ TEST_F(ServiceOperations, TextsOfTheSystemsCodePageRoundTripExactly)
     strcpy(s.description, Narrow(local).c_str());
     ASSERT_EQ(RunAll(s, Install), 1);
 
-    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(scm, Wide(name).c_str(), SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
-    ASSERT_TRUE(service) << "no service of the exact name";
-    union {
-        QUERY_SERVICE_CONFIGW config;
-        BYTE bytes[8192];
-    } answer;
-    DWORD needed;
-    ASSERT_TRUE(QueryServiceConfigW(service, &answer.config, sizeof(answer), &needed));
-    EXPECT_EQ(std::wstring(answer.config.lpDisplayName), L"Display " + Wide(name));
-    EXPECT_EQ(std::wstring(answer.config.lpBinaryPathName), Wide(s.binaryPath));
-    HKEY key;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"SYSTEM\\CurrentControlSet\\Services\\" + Wide(name)).c_str(), 0,
-                            KEY_QUERY_VALUE, &key),
-              0);
+    const WideServiceConfig config = ReadWideServiceConfig(Wide(name));
+    EXPECT_EQ(config.displayName, L"Display " + Wide(name));
+    EXPECT_EQ(config.binaryPath, Wide(s.binaryPath));
     WCHAR description[64] = {};
     DWORD size = sizeof(description);
-    RegQueryValueExW(key, L"Description", nullptr, nullptr, reinterpret_cast<BYTE *>(description), &size);
-    RegCloseKey(key);
+    RegGetValueW(HKEY_LOCAL_MACHINE, (L"SYSTEM\\CurrentControlSet\\Services\\" + Wide(name)).c_str(), L"Description",
+                 RRF_RT_REG_SZ, nullptr, description, &size);
     EXPECT_EQ(std::wstring(description), local);
 
     ServiceSettings loaded = LoadSettings(name);
@@ -568,15 +556,17 @@ TEST_F(ServiceOperations, TextsOfTheSystemsCodePageRoundTripExactly)
     std::wstring longName;
     while (longName.size() + local.size() <= 250)
         longName += local;
-    ASSERT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(scm, Wide(name).c_str(), SERVICE_CHANGE_CONFIG);
+    EXPECT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
                                      nullptr, nullptr, nullptr, nullptr, nullptr, longName.c_str()));
+    CloseServiceHandle(service);
+    CloseServiceHandle(scm);
     loaded = LoadSettings(name);
     ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
     const std::wstring shown = Wide(loaded.displayName);
     EXPECT_FALSE(shown.empty()) << "cut inside a character";
     EXPECT_EQ(longName.substr(0, shown.size()), shown);
-    CloseServiceHandle(service);
-    CloseServiceHandle(scm);
 }
 
 TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)

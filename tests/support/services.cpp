@@ -191,3 +191,23 @@ void StopCountingScmHandles()
 {
     scmCalls = PlatformScmCalls;
 }
+
+WideServiceConfig ReadWideServiceConfig(const std::wstring &name)
+{
+    WideServiceConfig read;
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = OpenServiceW(scm, name.c_str(), SERVICE_QUERY_CONFIG);
+    union {
+        QUERY_SERVICE_CONFIGW config;
+        BYTE bytes[8192];
+    } answer;
+    DWORD needed;
+    if (service && QueryServiceConfigW(service, &answer.config, sizeof(answer), &needed)) {
+        read.displayName = answer.config.lpDisplayName;
+        read.binaryPath = answer.config.lpBinaryPathName;
+    }
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(scm);
+    return read;
+}

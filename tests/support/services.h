@@ -25,6 +25,14 @@ void DeleteLeftoverTestServices();
 // Waits until the service reports state, up to timeoutMs; its last state.
 DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs);
 
+// The display name and binary path the SCM holds for the service, read
+// with the wide functions, which no question mark or look-alike letter
+// passes; empty texts when there is no service of exactly that name.
+struct WideServiceConfig {
+    std::wstring displayName, binaryPath;
+};
+WideServiceConfig ReadWideServiceConfig(const std::wstring &name);
+
 // Runs a Windows command line, returns its standard output (CR removed).
 std::string RunAndCapture(const std::string &commandLine, DWORD *exitCode = nullptr);
 
