@@ -13,9 +13,7 @@
 
 #include <string.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 static const std::string ServicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
 
@@ -367,24 +365,24 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
     StartAndWait(running, SERVICE_RUNNING);
 
     for (const std::string &name : {stopped, running}) {
-        // Watched from another thread while Remove runs: the last state the
-        // service shows before it is gone is stopped, so it was stopped
-        // first (it takes half a second) and deleted after.
-        std::atomic<bool> removing = true;
-        std::atomic<DWORD> lastState = 0;
-        std::thread watcher([&] {
-            while (removing)
-                if (const DWORD state = WaitForServiceState(name, SERVICE_STOPPED, 0))
-                    lastState = state;
-        });
+        // Held open across Remove (a service is gone only once its last
+        // handle closes): when Remove returns after its pause, the service
+        // was stopped (which takes half a second) and is marked for deletion.
+        SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE held = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
         ServiceSettings s = LoadSettings(name);
         WatchMessageBoxes();
+        const DWORD start = GetTickCount();
         const LONG removed = RunByName(s, Remove);
-        removing = false;
-        watcher.join();
+        const DWORD took = GetTickCount() - start;
         const auto boxes = StopWatchingMessageBoxes();
         EXPECT_EQ(removed, 1) << name << (boxes.empty() ? "" : ": " + boxes[0].caption + " / " + boxes[0].text);
-        EXPECT_EQ(lastState, DWORD(SERVICE_STOPPED)) << name;
+        EXPECT_GE(took, 1000u) << name;
+        SERVICE_STATUS status = {};
+        EXPECT_TRUE(QueryServiceStatus(held, &status));
+        EXPECT_EQ(status.dwCurrentState, DWORD(SERVICE_STOPPED)) << name;
+        CloseServiceHandle(held);
+        CloseServiceHandle(scm);
     }
     for (int i = 0; i < 100 && (ServiceExists(stopped) || ServiceExists(running)); i++)
         Sleep(20);
