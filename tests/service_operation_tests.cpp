@@ -5,8 +5,8 @@
 #include "service/registry_lists.h"
 #include "service/scm_calls.h"
 #include "service/settings.h"
-#include "tests/support/message_boxes.h"
 #include "tests/support/local_text.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
