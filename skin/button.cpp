@@ -265,6 +265,14 @@ LRESULT CALLBACK SkinButtonProc(HWND control, UINT message, WPARAM wParam, LPARA
         if (record && wParam == VK_SPACE)
             ApplyClickRule(control, record);
         break;
+    case WM_UPDATEUISTATE: {
+        // The keyboard cues came or went: the focus frame and the access
+        // keys follow them, which an owner-drawn button may not repaint.
+        const LRESULT result = CallOldProc(control, message, wParam, lParam);
+        if (record)
+            InvalidateRect(control, nullptr, FALSE);
+        return result;
+    }
     case WM_DESTROY:
         TrackLeave(control, TME_CANCEL | TME_LEAVE);
         // A hot control that goes gives back the class cursor and its tooltip.

@@ -627,7 +627,7 @@ TEST_F(SkinBehaviour, SkinnedDrawingNeverReachesTheParent)
     DestroyCanvas(canvas);
 }
 
-TEST_F(SkinBehaviour, CommandsAndFocusMovesRepaintSkinnedChildren)
+TEST_F(SkinBehaviour, CommandsFocusMovesAndCuesRepaintSkinnedChildren)
 {
     HWND clicked = AddButton(0, 1, 10, 10);
     HWND defaultButton = AddButton(BS_DEFPUSHBUTTON, 2, 100, 10);
@@ -654,6 +654,10 @@ TEST_F(SkinBehaviour, CommandsAndFocusMovesRepaintSkinnedChildren)
     EXPECT_TRUE(NeedsPaint(defaultButton));
     ValidateRect(defaultButton, nullptr);
     SendMessageA(parent, WM_NEXTDLGCTL, WPARAM(clicked), 1);
+    EXPECT_TRUE(NeedsPaint(clicked));
+    // So do the keyboard cues coming or going.
+    ValidateRect(clicked, nullptr);
+    SendMessageA(clicked, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
     EXPECT_TRUE(NeedsPaint(clicked));
 }
 
