@@ -40,8 +40,8 @@ static struct {
     int rows[4];  // service type, start type, error control, group
 } shown;
 
-// The controls the refresh writes to, kept from initialisation.
-static HWND binaryPathField, displayNameField, descriptionField, dependenciesField;
+// The controls the refresh reads and writes, kept from initialisation.
+static HWND keyNameField, binaryPathField, displayNameField, descriptionField, dependenciesField;
 static HWND optionLists[4];
 
 void ForgetFormState(HWND window)
@@ -49,6 +49,7 @@ void ForgetFormState(HWND window)
     shown.bodyEnabled = shown.trayItems = -1;
     shown.commandsKnown = 0;
     shown.fieldsShown = false;
+    keyNameField = GetDlgItem(window, KeyNameField);
     binaryPathField = GetDlgItem(window, BinaryPathField);
     displayNameField = GetDlgItem(window, DisplayNameField);
     descriptionField = GetDlgItem(window, DescriptionField);
@@ -181,7 +182,6 @@ void RefreshForm(HWND window)
         return;
     refreshBusy = 1;
     ServiceSettings &s = serviceSettings;
-    HWND keyNameField = GetDlgItem(window, KeyNameField);
     // A key name the record cannot hold as typed is no service's: a
     // look-alike of it (plain letters for full-width ones) may well be.
     const bool exact = ReadFormText(keyNameField, s.keyName, FieldSize) == TextFits;

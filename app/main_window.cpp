@@ -383,7 +383,9 @@ static void OnDestroy(HWND window)
 {
     KillTimer(window, RefreshTimerId);
     KillTimer(window, ShownTimerId);
-    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    // Closing took the icon away already; the shell need not be asked twice.
+    if (!mainWindowClosing)
+        Shell_NotifyIconA(NIM_DELETE, &trayIconData);
     DestroyMenu(trayMenu);
     trayMenu = nullptr;
     if (smallIcon)
