@@ -3,6 +3,7 @@
 #include "app/dialog_template.h"
 
 #include "app/startup.h"
+#include "service/settings.h"
 
 #include <string.h>
 
@@ -26,12 +27,12 @@ static bool PutDword(DialogTemplate *dialog, DWORD value)
 
 static bool PutText(DialogTemplate *dialog, const char *text)
 {
-    const int length = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, nullptr, 0);
+    const int length = MultiByteToWideChar(ProgramCodePage(), MB_PRECOMPOSED, text, -1, nullptr, 0);
     if (length <= 0 || dialog->failed || dialog->used + 2 * DWORD(length) > dialog->capacity) {
         dialog->failed = true;
         return false;
     }
-    MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, reinterpret_cast<WCHAR *>(dialog->block + dialog->used),
+    MultiByteToWideChar(ProgramCodePage(), MB_PRECOMPOSED, text, -1, reinterpret_cast<WCHAR *>(dialog->block + dialog->used),
                         length);
     dialog->used += 2 * DWORD(length);
     return true;

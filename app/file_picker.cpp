@@ -1,6 +1,7 @@
 // The standard Open dialog for choosing a service's executable.
 #include "app/file_picker.h"
 
+#include "service/settings.h"
 #include "skin/system_library.h"
 
 #include <commdlg.h>
@@ -21,6 +22,7 @@ static void ProposedFile(const char *command, char *file, DWORD size)
     const bool quoted = command[0] == '"';
     const char *start = quoted ? command + 1 : command;
     file[0] = '\0';
+    const UINT codePage = ProgramCodePage();
     DWORD length = 0;
     for (;; length++) {
         const BYTE c = BYTE(start[length]);
@@ -33,7 +35,7 @@ static void ProposedFile(const char *command, char *file, DWORD size)
             break;
         if (c < ' ' || strchr("\"<>|*?", c))
             return;
-        if (IsDBCSLeadByte(c) && start[length + 1])
+        if (IsDBCSLeadByteEx(codePage, c) && start[length + 1])
             length++;
     }
     if (length >= size)

@@ -1,22 +1,25 @@
 // The once-a-second refresh: the key-name field decides which of the five
 // form states (Empty, New, Stopped, Active, Denied) the window shows.
-#include "app/main_window.h"
+#include "app/main_window_parts.h"
 
 #include "app/form_text.h"
+#include "app/tray_icon.h"
 #include "service/operation.h"
 
 #include <string.h>
 
+constexpr UINT RefreshInterval = 1000;
+// The form body: every field but the key-name row, enabled and greyed as one.
+constexpr int FormBodyFirst = BinaryPathLabel;
+constexpr int FormBodyLast = PasswordField;
+
 // Keeps the refresh from running inside itself: message boxes and pickers
 // opened during a refresh or a command keep dispatching WM_TIMER.
 static LONG refreshBusy;
+// From the window's closing until it has ended.
+static bool refreshStopped;
 
-void FillBytes(void *buffer, DWORD count, DWORD value)
-{
-    memset(buffer, int(value & 0xFF), count);
-}
-
-void EnableControlRange(HWND window, int first, int last, BOOL enable)
+static void EnableControlRange(HWND window, int first, int last, BOOL enable)
 {
     int id = first;
     do
@@ -31,7 +34,6 @@ static struct {
     int bodyEnabled;    // -1: not yet
     int commands;       // CommandBits
     int commandsKnown;  // the commands whose bit above is what the button shows
-    int trayItems;      // Start, Stop as bits; -1: not yet
     bool fieldsShown;   // the texts and rows below are what the fields show
     char binaryPath[FieldSize];
     char displayName[FieldSize];
@@ -43,20 +45,46 @@ static struct {
 // The controls the refresh reads and writes, kept from initialisation.
 static HWND keyNameField, binaryPathField, displayNameField, descriptionField, dependenciesField;
 static HWND optionLists[4];
+// Install, Remove, Start and Stop.
+static HWND commandButtons[4];
 
 void ForgetFormState(HWND window)
 {
-    shown.bodyEnabled = shown.trayItems = -1;
+    shown.bodyEnabled = -1;
     shown.commandsKnown = 0;
     shown.fieldsShown = false;
+    ForgetTrayCommands();
     keyNameField = GetDlgItem(window, KeyNameField);
     binaryPathField = GetDlgItem(window, BinaryPathField);
     displayNameField = GetDlgItem(window, DisplayNameField);
     descriptionField = GetDlgItem(window, DescriptionField);
     dependenciesField = GetDlgItem(window, DependenciesField);
     const int lists[] = {ServiceTypeList, StartTypeList, ErrorControlList, LoadOrderGroupList};
-    for (int i = 0; i < 4; i++)
+    for (int i = 0; i < 4; i++) {
         optionLists[i] = GetDlgItem(window, lists[i]);
+        commandButtons[i] = GetDlgItem(window, InstallButton + i);
+    }
+}
+
+void StartRefreshing(HWND window)
+{
+    refreshStopped = false;
+    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+}
+
+void StopRefreshing(HWND window)
+{
+    refreshStopped = true;
+    KillTimer(window, RefreshTimerId);
+}
+
+// A refused service stops the refresh; a new key name starts it again.
+void OnKeyNameEdited(HWND window)
+{
+    if (!scmAccessDenied || refreshStopped)
+        return;
+    scmAccessDenied = 0;
+    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
 // The form body, enabled for editing or greyed as a shown service's. Given
@@ -85,16 +113,6 @@ static void SetCommands(int mask, int wanted)
     }
     shown.commands = (shown.commands & ~mask) | (wanted & mask);
     shown.commandsKnown |= mask;
-}
-
-static void EnableTrayItems(BOOL start, BOOL stop)
-{
-    const int wanted = (start ? 1 : 0) | (stop ? 2 : 0);
-    if (shown.trayItems < 0 || ((shown.trayItems ^ wanted) & 1))
-        EnableMenuItem(trayMenu, TrayStart, MF_BYCOMMAND | (start ? MF_ENABLED : MF_GRAYED));
-    if (shown.trayItems < 0 || ((shown.trayItems ^ wanted) & 2))
-        EnableMenuItem(trayMenu, TrayStop, MF_BYCOMMAND | (stop ? MF_ENABLED : MF_GRAYED));
-    shown.trayItems = wanted;
 }
 
 // Writes a field only when its text changes, so the shown service's form
@@ -161,10 +179,9 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     // usable meanwhile.
     SetCommands(InstallBit | RemoveBit, RemoveBit);
 
-    const bool running = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr,
-                                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, QueryStatus) == 1;
+    const bool running = RunOnKeyName(s.keyName, QueryStatus) == 1;
     SetCommands(StartBit | StopBit, running ? StopBit : StartBit);
-    EnableTrayItems(!running, running);
+    EnableTrayCommands(!running, running);
 }
 
 // No service has the name: the form describes a new one, its last contents
@@ -172,33 +189,29 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
 static void ShowNewService(HWND window)
 {
     EnableFormBody(window, TRUE);
-    EnableTrayItems(FALSE, FALSE);
+    EnableTrayCommands(FALSE, FALSE);
     SetCommands(AllCommands, GetWindowTextLengthW(binaryPathField) ? InstallBit : 0);
 }
 
 void RefreshForm(HWND window)
 {
-    if (refreshBusy || mainWindowClosing)
+    if (refreshBusy || refreshStopped)
         return;
     refreshBusy = 1;
     ServiceSettings &s = serviceSettings;
     // A key name the record cannot hold as typed is no service's: a
     // look-alike of it (plain letters for full-width ones) may well be.
-    const bool exact = ReadFormText(keyNameField, s.keyName, FieldSize) == TextFits;
+    const bool exact = ReadFormText(keyNameField, s.keyName, sizeof(s.keyName)) == TextFits;
 
     if (!exact) {
         ShowNewService(window);
     } else if (!s.keyName[0]) {
         EnableFormBody(window, TRUE);
-        EnableTrayItems(FALSE, FALSE);
+        EnableTrayCommands(FALSE, FALSE);
         SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);
-        const LONG loaded = RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description,
-                                                &s.desiredAccess, &s.serviceType, &s.startType, &s.errorControl,
-                                                s.loadOrderGroup, s.dependencies, s.accountName, s.password,
-                                                LoadConfig);
-        if (loaded) {
+        if (RunOnSettings(&s, LoadConfig)) {
             ShowLoadedService(window, s);
         } else {
             if (keyNameRejected) {

@@ -1,7 +1,7 @@
 // The form's texts in the program's code page, exact and within the record.
 #include "app/form_text.h"
 
-decltype(&GetACP) programCodePage = GetACP;
+#include "service/settings.h"
 
 // The copy of a field's last text that fitted, kept with the field.
 static const char FittingTextProperty[] = "FORM_FITTING_TEXT";
@@ -32,7 +32,7 @@ static void WipeAndFree(WCHAR *text)
 // a surrogate pair.
 static int ExactBytes(const WCHAR *text, char *converted, int size)
 {
-    const UINT codePage = programCodePage();
+    const UINT codePage = ProgramCodePage();
     const bool utf8 = codePage == CP_UTF8;
     BOOL lost = FALSE;
     const int bytes = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text, -1,

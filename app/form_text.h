@@ -4,11 +4,6 @@
 
 #include <windows.h>
 
-// The program's ANSI code page: UTF-8 from Windows 10 1903 on, which the
-// manifest asks for, a legacy one on older systems. The program uses the
-// platform's own; tests may supply a legacy one.
-extern decltype(&GetACP) programCodePage;
-
 enum TextFit {
     TextFits,
     TextTooLong,           // more bytes than the record's field holds

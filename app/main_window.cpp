@@ -1,11 +1,12 @@
-// The main window's template, initialisation, background, tray icon,
-// minimising and closing.
-#include "app/main_window.h"
+// The main window's template, initialisation, background, minimising and
+// closing; its commands, form, refresh and tray icon have files of their own.
+#include "app/main_window_parts.h"
 
 #include "app/accessible_names.h"
 #include "app/dialog_template.h"
 #include "app/form_text.h"
 #include "app/startup.h"
+#include "app/tray_icon.h"
 #include "resources/resource_ids.h"
 #include "service/registry_lists.h"
 #include "skin/color.h"
@@ -14,28 +15,17 @@
 #include "skin/texture.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
-#include <stddef.h>
 
-#ifndef _WIN64
-static_assert(offsetof(NOTIFYICONDATAA, guidItem) == 488, "the tray takes the version 2 record");
-#endif
-
-ServiceSettings serviceSettings;
-char pickedName[FieldSize];
-LONG pickerMode;
 HWND mainWindow;
-HMENU trayMenu;
-HWND commandButtons[4];
-bool mainWindowClosing;
 
 static HWND formTooltips;
-static NOTIFYICONDATAA trayIconData;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
 static RECT textureTile;          // the texture's size: the Close button's client area
 static HICON smallIcon;  // the program icon's small image: caption and tray
-// Sent to every top-level window when the shell (re)starts its taskbar.
-static UINT taskbarCreatedMessage;
+// From the moment the window is closed until it has ended: its tray icon is
+// gone, its refresh stopped.
+static bool mainWindowClosing;
+constexpr UINT_PTR ShownTimerId = 1;
 
 constexpr DWORD MainWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER |
                                   DS_SETFONT;
@@ -64,41 +54,41 @@ struct ControlRow {
 // Labels at x 16; fields at x 104, 302 wide, or 288 when a "..." follows;
 // rows 16 units apart; six buttons of 58 x 16, 68 units apart.
 static const ControlRow mainControls[] = {
-    {1, ButtonClass, GroupFrame, 8, 4, 408, 84, "General Setting"},
-    {2, StaticClass, Label, 16, 20, 60, 12, "Key Name:"},
-    {3, EditClass, KeyEdit, 104, 18, 288, 12, nullptr},
-    {4, ButtonClass, PushButton, 394, 18, 12, 12, "..."},
-    {5, StaticClass, Label, 16, 36, 60, 12, "Binary Path:"},
-    {6, EditClass, FieldEdit, 104, 34, 288, 12, nullptr},
-    {7, ButtonClass, PushButton, 394, 34, 12, 12, "..."},
-    {8, StaticClass, Label, 16, 52, 60, 12, "Display Name:"},
-    {9, EditClass, FieldEdit, 104, 50, 302, 12, nullptr},
-    {10, StaticClass, Label, 16, 68, 60, 12, "Description:"},
-    {11, EditClass, FieldEdit, 104, 66, 302, 12, nullptr},
-    {12, ButtonClass, GroupFrame, 8, 94, 408, 148, "Advanced Setting"},
-    {13, StaticClass, Label, 16, 110, 60, 12, "Desired Access:"},
-    {14, ComboBoxClass, SortedList, 104, 108, 302, 60, nullptr},
-    {15, StaticClass, Label, 16, 126, 60, 12, "Service Type:"},
-    {16, ComboBoxClass, SortedList, 104, 124, 302, 140, nullptr},
-    {17, StaticClass, Label, 16, 142, 60, 12, "Start Type:"},
-    {18, ComboBoxClass, SortedList, 104, 140, 302, 60, nullptr},
-    {19, StaticClass, Label, 16, 158, 60, 12, "Error Control:"},
-    {20, ComboBoxClass, UnsortedList, 104, 156, 302, 60, nullptr},
-    {21, StaticClass, Label, 16, 174, 60, 12, "Load Order Group:"},
-    {22, ComboBoxClass, SortedList, 104, 172, 302, 60, nullptr},
-    {23, StaticClass, Label, 16, 190, 60, 12, "Dependencies:"},
-    {24, EditClass, FieldEdit, 104, 188, 288, 12, nullptr},
-    {25, ButtonClass, PushButton, 394, 188, 12, 12, "..."},
-    {26, StaticClass, Label, 16, 206, 60, 12, "Account Name:"},
-    {27, EditClass, FieldEdit, 104, 204, 302, 12, nullptr},
-    {28, StaticClass, Label, 16, 222, 60, 12, "Password:"},
-    {29, EditClass, PasswordEdit, 104, 220, 302, 12, nullptr},
-    {30, ButtonClass, PushButton, 12, 252, 58, 16, "&About..."},
-    {31, ButtonClass, DisabledButton, 80, 252, 58, 16, "&Install"},
-    {32, ButtonClass, DisabledButton, 148, 252, 58, 16, "&Remove"},
-    {33, ButtonClass, DisabledButton, 216, 252, 58, 16, "&Start"},
-    {34, ButtonClass, DisabledButton, 284, 252, 58, 16, "&Stop"},
-    {35, ButtonClass, DefaultButton, 352, 252, 58, 16, "&Close"},
+    {GeneralFrame, ButtonClass, GroupFrame, 8, 4, 408, 84, "General Setting"},
+    {KeyNameLabel, StaticClass, Label, 16, 20, 60, 12, "Key Name:"},
+    {KeyNameField, EditClass, KeyEdit, 104, 18, 288, 12, nullptr},
+    {KeyNamePicker, ButtonClass, PushButton, 394, 18, 12, 12, "..."},
+    {BinaryPathLabel, StaticClass, Label, 16, 36, 60, 12, "Binary Path:"},
+    {BinaryPathField, EditClass, FieldEdit, 104, 34, 288, 12, nullptr},
+    {BinaryPathPicker, ButtonClass, PushButton, 394, 34, 12, 12, "..."},
+    {DisplayNameLabel, StaticClass, Label, 16, 52, 60, 12, "Display Name:"},
+    {DisplayNameField, EditClass, FieldEdit, 104, 50, 302, 12, nullptr},
+    {DescriptionLabel, StaticClass, Label, 16, 68, 60, 12, "Description:"},
+    {DescriptionField, EditClass, FieldEdit, 104, 66, 302, 12, nullptr},
+    {AdvancedFrame, ButtonClass, GroupFrame, 8, 94, 408, 148, "Advanced Setting"},
+    {DesiredAccessLabel, StaticClass, Label, 16, 110, 60, 12, "Desired Access:"},
+    {DesiredAccessList, ComboBoxClass, SortedList, 104, 108, 302, 60, nullptr},
+    {ServiceTypeLabel, StaticClass, Label, 16, 126, 60, 12, "Service Type:"},
+    {ServiceTypeList, ComboBoxClass, SortedList, 104, 124, 302, 140, nullptr},
+    {StartTypeLabel, StaticClass, Label, 16, 142, 60, 12, "Start Type:"},
+    {StartTypeList, ComboBoxClass, SortedList, 104, 140, 302, 60, nullptr},
+    {ErrorControlLabel, StaticClass, Label, 16, 158, 60, 12, "Error Control:"},
+    {ErrorControlList, ComboBoxClass, UnsortedList, 104, 156, 302, 60, nullptr},
+    {GroupLabel, StaticClass, Label, 16, 174, 60, 12, "Load Order Group:"},
+    {LoadOrderGroupList, ComboBoxClass, SortedList, 104, 172, 302, 60, nullptr},
+    {DependenciesLabel, StaticClass, Label, 16, 190, 60, 12, "Dependencies:"},
+    {DependenciesField, EditClass, FieldEdit, 104, 188, 288, 12, nullptr},
+    {DependencyPicker, ButtonClass, PushButton, 394, 188, 12, 12, "..."},
+    {AccountNameLabel, StaticClass, Label, 16, 206, 60, 12, "Account Name:"},
+    {AccountNameField, EditClass, FieldEdit, 104, 204, 302, 12, nullptr},
+    {PasswordLabel, StaticClass, Label, 16, 222, 60, 12, "Password:"},
+    {PasswordField, EditClass, PasswordEdit, 104, 220, 302, 12, nullptr},
+    {AboutButton, ButtonClass, PushButton, 12, 252, 58, 16, "&About..."},
+    {InstallButton, ButtonClass, DisabledButton, 80, 252, 58, 16, "&Install"},
+    {RemoveButton, ButtonClass, DisabledButton, 148, 252, 58, 16, "&Remove"},
+    {StartButton, ButtonClass, DisabledButton, 216, 252, 58, 16, "&Start"},
+    {StopButton, ButtonClass, DisabledButton, 284, 252, 58, 16, "&Stop"},
+    {CloseButton, ButtonClass, DefaultButton, 352, 252, 58, 16, "&Close"},
 };
 constexpr WORD MainControlCount = sizeof(mainControls) / sizeof(mainControls[0]);
 static_assert(MainControlCount == 35);
@@ -148,28 +138,6 @@ static const struct {
     {AccountNameField, "Account name in the form of \"DomainName\\Username\". If blank the service will be logged on "
                        "as the \"LocalSystem\" account."},
     {PasswordField, "Password to the Account Name."},
-};
-
-const FormTextField formTextFields[FormTextFieldCount] = {
-    {KeyNameField, FieldSize, "Key Name"},
-    {BinaryPathField, FieldSize, "Binary Path"},
-    {DisplayNameField, FieldSize, "Display Name"},
-    {DescriptionField, LongFieldSize, "Description"},
-    {DependenciesField, LongFieldSize - 1, "Dependencies"},  // and the list's closing zero
-    {AccountNameField, FieldSize, "Account Name"},
-    {PasswordField, FieldSize, "Password"},
-};
-
-static const struct {
-    UINT id;  // 0 for a separator
-    const char *text;
-} trayItems[] = {
-    {TrayStart, "Start"},         {TrayStop, "Stop"},
-    {0, nullptr},                 {TrayEventViewer, "Event Viewer"},
-    {0, nullptr},                 {TrayServicesConsole, "Services Console"},
-    {0, nullptr},                 {TrayRestore, "Restore Window"},
-    {TrayAbout, "About Tarnex"},  {0, nullptr},
-    {TrayClose, "Close Tarnex"},
 };
 
 bool BuildMainWindowTemplate(DialogTemplate *dialog)
@@ -225,45 +193,6 @@ static void CreateFormTooltips(HWND window)
     }
 }
 
-static void CreateTrayMenu()
-{
-    trayMenu = CreatePopupMenu();
-    for (const auto &item : trayItems) {
-        if (item.id)
-            AppendMenuA(trayMenu, MF_STRING, item.id, item.text);
-        else
-            AppendMenuA(trayMenu, MF_SEPARATOR, 0, nullptr);
-    }
-}
-
-// Adds the tray icon, which then reports in version 4's form: the anchor
-// point of a click or of the keyboard comes with every notification.
-static void ShowTrayIcon()
-{
-    if (mainWindowClosing)
-        return;
-    Shell_NotifyIconA(NIM_ADD, &trayIconData);
-    Shell_NotifyIconA(NIM_SETVERSION, &trayIconData);
-}
-
-// The tray icon; added again whenever the shell restarts its taskbar, which
-// an elevated window hears of only when it lets the message through.
-static void AddTrayIcon(HWND window)
-{
-    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
-    ChangeWindowMessageFilterEx(window, taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
-    trayIconData = {};
-    trayIconData.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    trayIconData.hWnd = window;
-    trayIconData.uID = TrayIconId;
-    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    trayIconData.uCallbackMessage = TrayNotifyMessage;
-    trayIconData.hIcon = smallIcon ? smallIcon : mainIcon;
-    lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
-    trayIconData.uVersion = NOTIFYICON_VERSION_4;
-    ShowTrayIcon();
-}
-
 static void MakeTexture()
 {
     GenerateTexture(TexturePatternNoise, &textureTile, 30, 15, 0, 0, &textureBitmap, &textureHighlight);
@@ -316,8 +245,6 @@ static void OnInitDialog(HWND window, LPARAM parameter)
         AttachSkin(button, &standard);
         GetClientRect(button, &textureTile);
     }
-    for (int i = 0; i < 4; i++)
-        commandButtons[i] = GetDlgItem(window, InstallButton + i);
     ForgetFormState(window);
     ReadHighContrast();
     MakeTexture();
@@ -338,7 +265,7 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     ReadServiceGroupOrder(groups, GroupListCombo);
 
     CreateTrayMenu();
-    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+    StartRefreshing(window);
     // A timer comes only when no paint is due: once the window shows whole.
     SetTimer(window, ShownTimerId, 0, nullptr);
 }
@@ -350,7 +277,7 @@ static void OnShown(HWND window)
 {
     KillTimer(window, ShownTimerId);
     CreateFormTooltips(window);
-    AddTrayIcon(window);
+    AddTrayIcon(window, smallIcon ? smallIcon : mainIcon);
     for (const auto &picker : pickerNames)
         accessibleNameCalls.setName(GetDlgItem(window, picker.id), picker.name);
 }
@@ -367,27 +294,47 @@ static void OnSize(HWND window, WPARAM kind)
 
 // The window ends once every box open inside its loop is dismissed; its
 // tray icon and refresh end at once, so that nothing restores the ended
-// window or runs its commands meanwhile.
-void CloseMainWindow(HWND window)
+// window or runs its commands meanwhile. The Close button, the tray's Close
+// and the close box all end it here.
+static void CloseMainWindow(HWND window)
 {
     mainWindowClosing = true;
-    KillTimer(window, RefreshTimerId);
+    StopRefreshing(window);
     KillTimer(window, ShownTimerId);
-    Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    RemoveTrayIcon();
     EndDialog(window, 0);
+}
+
+// A command of a button, or of the tray item that stands for it.
+static void OnCommand(HWND window, WPARAM command)
+{
+    if (command == CloseButton)
+        CloseMainWindow(window);
+    else
+        OnMainCommand(window, command);
+}
+
+// What the tray's items stand for.
+static const struct {
+    UINT item;
+    int button;
+} trayButtons[] = {{TrayAbout, AboutButton}, {TrayStart, StartButton}, {TrayStop, StopButton}, {TrayClose, CloseButton}};
+
+static void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const UINT chosen = AnswerTrayNotify(window, wParam, lParam);
+    for (const auto &b : trayButtons)
+        if (b.item == chosen)
+            OnCommand(window, WPARAM(b.button));
 }
 
 // However the window ends, its tray icon and its objects go with it; the
 // tooltip window, which it owns, is already gone.
 static void OnDestroy(HWND window)
 {
-    KillTimer(window, RefreshTimerId);
+    StopRefreshing(window);
     KillTimer(window, ShownTimerId);
-    // Closing took the icon away already; the shell need not be asked twice.
-    if (!mainWindowClosing)
-        Shell_NotifyIconA(NIM_DELETE, &trayIconData);
-    DestroyMenu(trayMenu);
-    trayMenu = nullptr;
+    DestroyTray();
     if (smallIcon)
         DestroyIcon(smallIcon);
     smallIcon = nullptr;
@@ -410,7 +357,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     INT_PTR textured;
     if (TextureDialogMessage(window, message, wParam, lParam, &textured))
         return textured;
-    if (taskbarCreatedMessage && message == taskbarCreatedMessage) {
+    if (IsTaskbarCreated(message)) {
         ShowTrayIcon();
         return 0;
     }
@@ -422,8 +369,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnSize(window, wParam);
         return 0;
     case TrayNotifyMessage:
-        if (!mainWindowClosing)
-            OnTrayNotify(window, wParam, lParam);
+        OnTrayNotify(window, wParam, lParam);
         return 0;
     case WM_TIMER:
         if (wParam == ShownTimerId)
@@ -432,7 +378,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             RefreshForm(window);
         return 0;
     case WM_COMMAND:
-        OnMainCommand(window, wParam);
+        OnCommand(window, wParam);
         return 0;
     case WM_CLOSE:
         CloseMainWindow(window);

@@ -3,10 +3,12 @@
 #include "app/services_picker.h"
 
 #include "app/dialog_template.h"
-#include "app/main_window.h"
 #include "service/registry_lists.h"
 #include "skin/skin.h"
 #include "skin/texture.h"
+
+LONG pickerMode;
+char pickedName[FieldSize];
 
 // Valid while the picker is open; there is never more than one.
 static HWND pickerWindow;
@@ -45,7 +47,7 @@ static void OnInitPicker(HWND window, const OwnerAndIcon *parameter)
 
     pickerList = GetDlgItem(window, PickerList);
     pickerWindow = window;
-    if (pickerMode == 0) {
+    if (pickerMode == PickGroups) {
         SetDlgItemTextA(window, PickerFrame, "Group List");
         ReadServiceGroupOrder(pickerList, GroupListBox);
     } else {

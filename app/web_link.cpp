@@ -1,6 +1,7 @@
 // Web addresses open in the desktop user's browser, not an elevated one.
 #include "app/web_link.h"
 
+#include "service/settings.h"
 #include "skin/system_library.h"
 
 #include <exdisp.h>
@@ -24,7 +25,7 @@ static bool OpenThroughDesktopShell(const char *address)
         !SystemFunction(sysFreeString, "oleaut32.dll", "SysFreeString"))
         return false;
     WCHAR wide[L_MAX_URL_LENGTH];
-    if (!MultiByteToWideChar(CP_ACP, 0, address, -1, wide, L_MAX_URL_LENGTH))
+    if (!MultiByteToWideChar(ProgramCodePage(), 0, address, -1, wide, L_MAX_URL_LENGTH))
         return false;
 
     bool opened = false;

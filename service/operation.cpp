@@ -2,8 +2,7 @@
 #include "service/operation.h"
 
 #include "service/error_report.h"
-#include "service/scm_calls.h"
-#include "service/settings.h"
+#include "service/registry_lists.h"
 
 #include <string.h>
 
@@ -14,9 +13,8 @@ static_assert(sizeof(QUERY_SERVICE_CONFIGA) == 36, "the first configuration quer
 LONG keyNameRejected;
 LONG scmAccessDenied;
 
-ScmCalls scmCalls = PlatformScmCalls;
+ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigA, OpenSCManagerA, CreateServiceA, CloseServiceHandle};
 
-static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
 static const char DescriptionValue[] = "Description";
 constexpr DWORD RemoveStopPause = 1000;
 
@@ -68,23 +66,6 @@ static const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *q
     return quoted;
 }
 
-// The service's key, opened relative to the services key: the full path of
-// a long key name would pass the 260 characters a registry path may have.
-// Asks for access only to what the caller does: a protected service's key
-// refuses administrators anything more than reading.
-static LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key)
-{
-    HKEY services;
-    LONG result = scmCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &services);
-    if (result != ERROR_SUCCESS)
-        return result;
-    char name[FieldSize];
-    lstrcpynA(name, keyName, sizeof(name));
-    result = scmCalls.openKey(services, name, 0, access, key);
-    RegCloseKey(services);
-    return result;
-}
-
 static void WriteDescription(const char *keyName, const char *description)
 {
     HKEY key;
@@ -103,7 +84,7 @@ static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
     WCHAR wide[LongFieldSize];
     if (RegLoadMUIStringW(key, L"Description", wide, sizeof(wide), nullptr, 0, nullptr) != ERROR_SUCCESS)
         return false;
-    return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, int(size), nullptr, nullptr) != 0;
+    return WideCharToMultiByte(ProgramCodePage(), 0, wide, -1, text, int(size), nullptr, nullptr) != 0;
 }
 
 // Reads the "Description" value whatever its type. The field changes only
@@ -291,4 +272,17 @@ done:
     if (operation == Install && password)
         SecureZeroMemory(password, FieldSize);
     return result;
+}
+
+LONG RunOnSettings(ServiceSettings *s, unsigned operation)
+{
+    return RunServiceOperation(s->binaryPath, s->keyName, s->displayName, s->description, &s->desiredAccess,
+                               &s->serviceType, &s->startType, &s->errorControl, s->loadOrderGroup, s->dependencies,
+                               s->accountName, s->password, operation);
+}
+
+LONG RunOnKeyName(char *keyName, unsigned operation)
+{
+    return RunServiceOperation(nullptr, keyName, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, nullptr, nullptr, operation);
 }

@@ -1,6 +1,8 @@
 // The one routine through which every SCM and service-registry action goes.
 #pragma once
 
+#include "service/settings.h"
+
 #include <windows.h>
 
 enum ServiceOperation : unsigned {
@@ -25,3 +27,22 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation);
+// The two ways the program calls it: on the whole record (Install,
+// LoadConfig), and on the key name alone, every other field null (Remove,
+// QueryStatus, Start, Stop).
+LONG RunOnSettings(ServiceSettings *settings, unsigned operation);
+LONG RunOnKeyName(char *keyName, unsigned operation);
+
+// The SCM calls whose failures and answers Wine cannot produce (a refused
+// open, a configuration with dependencies, a failing configuration query),
+// and those that make and close SCM handles, whose count Wine cannot
+// report. The program uses the platform's own; tests may point these
+// elsewhere.
+struct ScmCalls {
+    decltype(&OpenServiceA) openService;
+    decltype(&QueryServiceConfigA) queryServiceConfig;
+    decltype(&OpenSCManagerA) openSCManager;
+    decltype(&CreateServiceA) createService;
+    decltype(&CloseServiceHandle) closeServiceHandle;
+};
+extern ScmCalls scmCalls;

@@ -1,9 +1,9 @@
-// The load-order groups and the installed services, read from the registry.
+// The services' keys, the load-order groups and the installed services.
 #include "service/registry_lists.h"
 
-#include "service/scm_calls.h"
-
 #include <string.h>
+
+RegistryCalls registryCalls = {RegOpenKeyExA};
 
 static const char GroupOrderKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
 static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
@@ -12,7 +12,7 @@ void ReadServiceGroupOrder(HWND list, int listKind)
 {
     const UINT addString = listKind == GroupListCombo ? CB_ADDSTRING : LB_ADDSTRING;
     HKEY key;
-    if (scmCalls.openKey(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    if (registryCalls.openKey(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
 
     DWORD type;
@@ -53,7 +53,7 @@ void ReadServiceGroupOrder(HWND list, int listKind)
 void ListInstalledServices(HWND list)
 {
     HKEY key;
-    if (scmCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+    if (registryCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
         return;
 
     char name[MAX_PATH] = {};
@@ -72,4 +72,20 @@ void ListInstalledServices(HWND list)
         memset(name, 0, sizeof(name));
     }
     RegCloseKey(key);
+}
+
+// Opened relative to the services key: the full path of a long key name
+// would pass the 260 characters a registry path may have. A protected
+// service's key refuses administrators anything more than reading.
+LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key)
+{
+    HKEY services;
+    LONG result = registryCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &services);
+    if (result != ERROR_SUCCESS)
+        return result;
+    char name[MAX_PATH];
+    lstrcpynA(name, keyName, sizeof(name));
+    result = registryCalls.openKey(services, name, 0, access, key);
+    RegCloseKey(services);
+    return result;
 }

@@ -1,4 +1,5 @@
-// Fill list controls with what the registry knows of services.
+// What the registry knows of services: their keys, the load-order groups
+// and the installed services.
 #pragma once
 
 #include <windows.h>
@@ -14,3 +15,13 @@ void ReadServiceGroupOrder(HWND list, int listKind);
 
 // Adds the name of every subkey of the services key to a list box.
 void ListInstalledServices(HWND list);
+
+// Opens the service's key with only the access asked for.
+LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key);
+
+// The opens of registry keys, whose access rights Wine never refuses. The
+// program uses the platform's own; tests may point this elsewhere.
+struct RegistryCalls {
+    decltype(&RegOpenKeyExA) openKey;
+};
+extern RegistryCalls registryCalls;

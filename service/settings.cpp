@@ -65,6 +65,18 @@ const OptionTable ServiceTypeOptions = MakeTable(serviceTypeNames, serviceTypeVa
 const OptionTable StartTypeOptions = MakeTable(startTypeNames, startTypeValues, 0);
 const OptionTable ErrorControlOptions = MakeTable(errorControlNames, errorControlValues, 2);
 
+CodePageCalls codePageCalls = {GetACP};
+
+UINT ProgramCodePage()
+{
+    return codePageCalls.programCodePage();
+}
+
+void FillBytes(void *buffer, DWORD count, DWORD value)
+{
+    memset(buffer, int(value & 0xFF), count);
+}
+
 const char NoGroupEntry[] = "  **  NULL_GROUP  ** ";
 
 const char *OptionName(const OptionTable &table, int index)
@@ -155,7 +167,7 @@ size_t CharacterBoundary(const char *text, size_t length)
     if (whole <= length)
         return whole;
     // Only the bytes up to length are read: the text may have no end.
-    const UINT codePage = GetACP();
+    const UINT codePage = ProgramCodePage();
     if (codePage == CP_UTF8) {
         while (length && (BYTE(text[length]) & 0xC0) == 0x80)
             length--;
@@ -169,7 +181,7 @@ size_t CharacterBoundary(const char *text, size_t length)
 
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size)
 {
-    const UINT codePage = GetACP();
+    const UINT codePage = ProgramCodePage();
     const char *fileName = path;
     int characters = 0;
     for (const char *c = path; *c; c = NextCharacter(c, codePage), characters++)

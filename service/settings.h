@@ -65,6 +65,20 @@ void DependencyListToText(char *dependencies, DWORD size);
 // field with room for the list's closing NUL.
 bool AppendDependency(char *text, DWORD size, const char *name, bool isGroup);
 
+// Sets count bytes of buffer to the low byte of value.
+void FillBytes(void *buffer, DWORD count, DWORD value);
+
+// Where the program asks which ANSI code page it runs in: UTF-8 from
+// Windows 10 1903 on, which the manifest asks for, a legacy one on older
+// systems. The program asks the platform; tests may supply a legacy one.
+struct CodePageCalls {
+    decltype(&GetACP) programCodePage;
+};
+extern CodePageCalls codePageCalls;
+// The code page of the program's texts: every conversion and byte scan of
+// them uses it.
+UINT ProgramCodePage();
+
 // The file name of path without its last four characters (its extension).
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size);
 

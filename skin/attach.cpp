@@ -2,7 +2,6 @@
 #include "skin/record.h"
 
 #include "skin/button.h"
-#include "skin/memory_calls.h"
 #include "skin/parent.h"
 #include "skin/screen_scale.h"
 

@@ -1,8 +1,6 @@
 // Colour arithmetic of the skinned buttons.
 #include "skin/color.h"
 
-#include "skin/screen_calls.h"
-
 #include <math.h>
 
 ScreenCalls screenCalls = {GetDeviceCaps, SystemParametersInfoA};

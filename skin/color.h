@@ -22,3 +22,12 @@ int ScreenColorDepth();
 // again whenever the system's settings or colours change.
 extern bool highContrast;
 void ReadHighContrast();
+
+// The screen queries whose answers Wine cannot vary: an 8-bit screen, and
+// high contrast (Wine cannot turn it on). The program asks the platform;
+// tests may point these elsewhere.
+struct ScreenCalls {
+    decltype(&GetDeviceCaps) getDeviceCaps;
+    decltype(&SystemParametersInfoA) systemParametersInfo;
+};
+extern ScreenCalls screenCalls;

@@ -58,3 +58,10 @@ LRESULT CallOldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // The same for the window's last message, WM_NCDESTROY; the property goes
 // with it.
 LRESULT CallOldProcLast(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The allocation of skin records, whose failure Wine cannot produce. The
+// program asks the platform; tests may point this elsewhere.
+struct MemoryCalls {
+    decltype(&GlobalAlloc) globalAlloc;
+};
+extern MemoryCalls memoryCalls;

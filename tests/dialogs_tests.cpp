@@ -9,9 +9,11 @@
 #include "app/web_link.h"
 #include "resources/resource_ids.h"
 #include "resources/version.h"
+#include "tests/support/folders.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
+#include "tests/support/seams.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
@@ -46,23 +48,6 @@ protected:
         uiThread = GetCurrentThreadId();
         DeleteLeftoverTestServices();
     }
-
-    // Runs the picker in mode while script drives it.
-    static void Pick(LONG mode, const std::function<void(HWND picker, HWND list)> &script)
-    {
-        pickerMode = mode;
-        strcpy(pickedName, "stale");
-        RunDriven([] { RunServicesPicker(nullptr, mainIcon); },
-                  [&] {
-                      HWND picker = WaitForWindow("Selecting...", "#32770");
-                      if (!picker) {
-                          ADD_FAILURE() << "no picker";
-                          return;
-                      }
-                      script(picker, GetDlgItem(picker, PickerList));
-                      PostMessageA(picker, WM_CLOSE, 0, 0);
-                  });
-    }
 };
 
 static bool SortedWithoutCase(const std::vector<std::string> &entries)
@@ -79,7 +64,7 @@ TEST_F(Dialogs, PickerListsTheServicesKeysSortedWithTheFirstSelected)
                     KEY_ALL_ACCESS, nullptr, &key, nullptr);
     RegCloseKey(key);
     std::string first;
-    Pick(1, [&](HWND picker, HWND list) {
+    DrivePicker(PickServices, [&](HWND picker, HWND list) {
         EXPECT_EQ(ControlText(picker, PickerFrame), "Installed Services List");
         const auto entries = ListBoxEntries(list);
         EXPECT_TRUE(SortedWithoutCase(entries));
@@ -100,7 +85,7 @@ TEST_F(Dialogs, PickerListsTheGroupsSorted)
 {
     using namespace std::string_literals;
     GroupOrder groups("Zeta Group\0alpha\0Mid\0\0"s);
-    Pick(0, [&](HWND picker, HWND list) {
+    DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         EXPECT_EQ(ControlText(picker, PickerFrame), "Group List");
         EXPECT_EQ(ListBoxEntries(list), (std::vector<std::string>{"alpha", "Mid", "Zeta Group"}));
     });
@@ -124,7 +109,7 @@ TEST_F(Dialogs, EveryWayOfChoosingTakesTheSelectedEntry)
     };
     for (const Way &way : ways) {
         SCOPED_TRACE(way.name);
-        Pick(0, [&](HWND picker, HWND list) {
+        DrivePicker(PickGroups, [&](HWND picker, HWND list) {
             SendMessageA(list, LB_SETCURSEL, 2, 0);  // "Two"
             PostMessageA(way.toList ? list : GetDlgItem(picker, PickerSelect), way.message, way.wParam, 0);
             EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
@@ -137,7 +122,7 @@ TEST_F(Dialogs, EscapeDoesNothingAndTheCloseBoxChoosesNothing)
 {
     using namespace std::string_literals;
     GroupOrder groups("One\0\0"s);
-    Pick(0, [&](HWND picker, HWND list) {
+    DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(list, LB_SETCURSEL, WPARAM(-1), 0);  // handled after the key
         WaitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == LB_ERR; });
@@ -148,29 +133,12 @@ TEST_F(Dialogs, EscapeDoesNothingAndTheCloseBoxChoosesNothing)
     EXPECT_STREQ(pickedName, "");
 
     GroupOrder none("");  // an empty list
-    Pick(0, [&](HWND picker, HWND list) {
+    DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
         Press(picker, PickerSelect);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
     });
     EXPECT_STREQ(pickedName, "");
-}
-
-// Runs the main window while script drives it.
-static void DriveMainWindow(const std::function<void(HWND)> &script)
-{
-    mainWindow = nullptr;
-    RunDriven([] { RunMainWindow(); },
-              [&] {
-                  HWND window = nullptr;
-                  WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); });
-                  if (!window) {
-                      ADD_FAILURE() << "the main window did not appear";
-                      return;
-                  }
-                  script(window);
-                  PostMessageA(window, WM_CLOSE, 0, 0);
-              });
 }
 
 static void ChooseInPicker(const std::string &entry)
@@ -189,14 +157,8 @@ TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
 {
     using namespace std::string_literals;
     GroupOrder groups("Mid\0\0"s);
-    const std::string name = UniqueServiceName("Picked");
-    ServiceCleanup cleanup(name);
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    CloseServiceHandle(CreateServiceA(scm, name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-                                      SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                      TestServiceCommand(name, "run").c_str(), nullptr, nullptr, nullptr, nullptr,
-                                      nullptr));
-    CloseServiceHandle(scm);
+    const TestService service("Picked", "run");
+    const std::string &name = service.name;
     DriveMainWindow([&](HWND window) {
         TypeText(window, DescriptionField, "from before");
         ASSERT_TRUE(Press(window, KeyNamePicker));
@@ -209,7 +171,7 @@ TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
         ASSERT_TRUE(Press(window, KeyNamePicker));
         ChooseInPicker(name);
         EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == TestServiceCommand(name, "run"); }));
-        EXPECT_EQ(ControlText(window, DisplayNameField), name);
+        EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + name);
 
         TypeText(window, KeyNameField, "");
         WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, DependenciesField)) != FALSE; });
@@ -225,25 +187,11 @@ TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
     });
 }
 
-// The client area of a window as it paints itself into a canvas, which the
-// caller destroys.
-static Canvas PrintedClient(HWND window)
-{
-    RECT client;
-    GetClientRect(window, &client);
-    Canvas canvas = CreateCanvas(client.right, client.bottom, 0);
-    PrintWindow(window, canvas.dc, PW_CLIENTONLY);
-    return canvas;
-}
-
 // How many pixels of colour a control paints, in its top rows.
-static int CountPrinted(HWND control, COLORREF colour, int rows = 1000)
+static int CountPrinted(HWND control, COLORREF colour, int rows = INT_MAX)
 {
     Canvas canvas = PrintedClient(control);
-    int count = 0;
-    for (int y = 0; y < std::min(canvas.height, rows); y++)
-        for (int x = 0; x < canvas.width; x++)
-            count += CanvasPixel(canvas, x, y) == colour;
+    const int count = CountPixels(canvas, colour, {0, 0, INT_MAX, rows});
     DestroyCanvas(canvas);
     return count;
 }
@@ -277,37 +225,12 @@ static void HandledWhatWasPosted(HWND about)
     SendMessageA(link, WM_SETFONT, own, FALSE);
 }
 
-static void ShowAbout(const std::function<void(HWND about)> &script)
-{
-    RunDriven([] { ShowAboutBox(nullptr, mainIcon); },
-              [&] {
-                  HWND about = WaitForWindow(nullptr, "#32770");
-                  if (!about) {
-                      ADD_FAILURE() << "no About box";
-                      return;
-                  }
-                  SetForegroundWindow(about);
-                  WaitUntil([&] { return GetForegroundWindow() == about; });
-                  script(about);
-                  PostMessageA(about, WM_CLOSE, 0, 0);
-              });
-}
-
-static std::string BuiltProgram()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    *strrchr(path, '\\') = '\0';
-    *strrchr(path, '\\') = '\0';
-    return std::string(path) + "\\tarnex.exe";
-}
-
 TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
 {
     strcpy(programPath, BuiltProgram().c_str());
     HBITMAP expected = LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE);
     ASSERT_TRUE(expected);
-    ShowAbout([&](HWND about) {
+    DriveAboutBox([&](HWND about) {
         char caption[MAX_PATH] = {};
         GetWindowTextA(about, caption, sizeof(caption));
         EXPECT_STREQ(caption, "About Tarnex Version: " TARNEX_VERSION_TEXT);
@@ -323,18 +246,18 @@ TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
 static std::string opened;
 static bool desktopOpens;
 static HWND aboutBox;
-static const WebLinkCalls platformLink = webLinkCalls;
 
 TEST_F(Dialogs, TheLinkUnderlinesWhileHoveredAndClicksWithoutClosing)
 {
-    webLinkCalls.openThroughDesktop = [](const char *address) {
-        opened += std::string("desktop ") + address;
-        return desktopOpens;
-    };
-    webLinkCalls.openDirectly = [](HWND owner, const char *address) {
-        opened += std::string("; directly ") + address + (owner == aboutBox ? " owned by the box" : "");
-    };
-    ShowAbout([&](HWND about) {
+    const ScopedOverride recorded(webLinkCalls, {[](const char *address) {
+                                                     opened += std::string("desktop ") + address;
+                                                     return desktopOpens;
+                                                 },
+                                                 [](HWND owner, const char *address) {
+                                                     opened += std::string("; directly ") + address +
+                                                               (owner == aboutBox ? " owned by the box" : "");
+                                                 }});
+    DriveAboutBox([&](HWND about) {
         aboutBox = about;
         HWND link = GetDlgItem(about, AboutLink);
         const HFONT own = reinterpret_cast<HFONT>(SendMessageA(link, WM_GETFONT, 0, 0));
@@ -371,12 +294,11 @@ TEST_F(Dialogs, TheLinkUnderlinesWhileHoveredAndClicksWithoutClosing)
             EXPECT_TRUE(NoMessageBox(0));
         }
     });
-    webLinkCalls = platformLink;
 }
 
 TEST_F(Dialogs, EscapeKeepsTheAboutBoxOkAndTheCloseBoxEndIt)
 {
-    ShowAbout([&](HWND about) {
+    DriveAboutBox([&](HWND about) {
         PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(about, WM_COMMAND, IDCANCEL, 0);
         HandledWhatWasPosted(about);
@@ -384,7 +306,7 @@ TEST_F(Dialogs, EscapeKeepsTheAboutBoxOkAndTheCloseBoxEndIt)
         ASSERT_TRUE(Press(about, AboutOk));
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     });
-    ShowAbout([&](HWND about) {
+    DriveAboutBox([&](HWND about) {
         PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     });
@@ -443,10 +365,7 @@ static std::string AboutCaptionFor(const std::string &program)
 
 TEST_F(Dialogs, TheCaptionShowsWhatTheVersionBlockHolds)
 {
-    char here[MAX_PATH];
-    GetModuleFileNameA(nullptr, here, sizeof(here));
-    *strrchr(here, '\\') = '\0';
-    const std::string tests = here;
+    const std::string tests = TestsFolder();
     EXPECT_EQ(AboutCaptionFor(BuiltProgram()), "About Tarnex Version: " TARNEX_VERSION_TEXT);
     // A version block without the FileVersion looked for, and no block at all.
     EXPECT_EQ(AboutCaptionFor(tests + "\\tarnex_test_service.exe"), "About Tarnex Version: ");

@@ -43,37 +43,32 @@ TEST_F(AtHighResolution, TheAboutPictureFillsItsPlaceInTheFrame)
     ASSERT_TRUE(picture);
     BITMAP size = {};
     GetObjectA(picture, sizeof(size), &size);
-    RunDriven([] { ShowAboutBox(nullptr, mainIcon); },
-              [&] {
-                  HWND about = WaitForWindow(nullptr, "#32770");
-                  ASSERT_TRUE(about);
-                  RECT client, frame;
-                  GetClientRect(about, &client);
-                  GetWindowRect(GetDlgItem(about, AboutFrame), &frame);
-                  MapWindowPoints(nullptr, about, reinterpret_cast<POINT *>(&frame), 2);
-                  // 200 x 190 pixels at (100, 62) at 96 dots per inch.
-                  const RECT place = {150, 93, 450, 378};
-                  EXPECT_GE(place.left, frame.left);
-                  EXPECT_LE(place.right, frame.right);
-                  EXPECT_LE(place.bottom, frame.bottom);
-                  Canvas canvas = CreateCanvas(client.right, client.bottom, 0);
-                  PrintWindow(about, canvas.dc, PW_CLIENTONLY);
-                  HDC dc = CreateCompatibleDC(nullptr);
-                  HGDIOBJ old = SelectObject(dc, picture);
-                  // Sampled away from the picture's sharp edges, all of it shows.
-                  int unlike = 0;
-                  for (int y = 10; y < 280; y += 15)
-                      for (int x = 10; x < 295; x += 15) {
-                          const COLORREF shown = CanvasPixel(canvas, place.left + x, place.top + y);
-                          const COLORREF source = GetPixel(dc, x * size.bmWidth / 300, y * size.bmHeight / 285);
-                          unlike += ChannelDistance(shown, source) > 48;
-                      }
-                  EXPECT_LT(unlike, 12);
-                  SelectObject(dc, old);
-                  DeleteDC(dc);
-                  DestroyCanvas(canvas);
-                  PostMessageA(about, WM_CLOSE, 0, 0);
-              });
+    DriveAboutBox([&](HWND about) {
+        RECT client, frame;
+        GetClientRect(about, &client);
+        GetWindowRect(GetDlgItem(about, AboutFrame), &frame);
+        MapWindowPoints(nullptr, about, reinterpret_cast<POINT *>(&frame), 2);
+        // 200 x 190 pixels at (100, 62) at 96 dots per inch.
+        const RECT place = {150, 93, 450, 378};
+        EXPECT_GE(place.left, frame.left);
+        EXPECT_LE(place.right, frame.right);
+        EXPECT_LE(place.bottom, frame.bottom);
+        Canvas canvas = PrintedClient(about);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, picture);
+        // Sampled away from the picture's sharp edges, all of it shows.
+        int unlike = 0;
+        for (int y = 10; y < 280; y += 15)
+            for (int x = 10; x < 295; x += 15) {
+                const COLORREF shown = CanvasPixel(canvas, place.left + x, place.top + y);
+                const COLORREF source = GetPixel(dc, x * size.bmWidth / 300, y * size.bmHeight / 285);
+                unlike += ChannelDistance(shown, source) > 48;
+            }
+        EXPECT_LT(unlike, 12);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        DestroyCanvas(canvas);
+    });
     DeleteObject(picture);
 }
 
@@ -90,11 +85,7 @@ TEST_F(AtHighResolution, TheArrowStripAndTheTooltipGrow)
     AttachSkin(button, &skin);
 
     Canvas canvas = CreateCanvas(150, 60, 0);
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.hwndItem = button;
-    item.hDC = canvas.dc;
-    item.rcItem = {0, 0, 150, 60};
+    const DRAWITEMSTRUCT item = DrawRequest(button, canvas.dc);
     PaintSkinnedButton(&item, SkinRecord(button));
     // The strip's separator: 30 pixels from the right.
     EXPECT_EQ(CanvasPixel(canvas, 120, 30), GetSysColor(COLOR_BTNSHADOW));
@@ -141,19 +132,14 @@ TEST_F(AtHighResolution, TheMainWindowsIconsAreDrawnForTheResolution)
         for (int size : {32, 48, 64})
             EXPECT_TRUE(HasImageOf(id, size)) << id << " at " << size;
     EXPECT_TRUE(HasImageOf(IDI_PROGRAM, 24));  // the caption's and the tray's at 144 dots per inch
-    mainWindow = nullptr;
-    RunDriven([] { RunMainWindow(); },
-              [&] {
-                  HWND window = nullptr;
-                  ASSERT_TRUE(WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window); }));
-                  for (int id = AboutButton; id <= CloseButton; id++) {
-                      const CTRL_STRUCT *record = SkinRecord(GetDlgItem(window, id));
-                      ASSERT_TRUE(record && record->skin.normalIcon) << id;
-                      EXPECT_EQ(IconWidth(record->skin.normalIcon), 48) << id;
-                  }
-                  const HICON small = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
-                  ASSERT_TRUE(small);
-                  EXPECT_EQ(IconWidth(small), 24);
-                  PostMessageA(window, WM_CLOSE, 0, 0);
-              });
+    DriveMainWindow([&](HWND window) {
+        for (int id = AboutButton; id <= CloseButton; id++) {
+            const CTRL_STRUCT *record = SkinRecord(GetDlgItem(window, id));
+            ASSERT_TRUE(record && record->skin.normalIcon) << id;
+            EXPECT_EQ(IconWidth(record->skin.normalIcon), 48) << id;
+        }
+        const HICON small = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_SMALL, 0));
+        ASSERT_TRUE(small);
+        EXPECT_EQ(IconWidth(small), 24);
+    });
 }

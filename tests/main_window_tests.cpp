@@ -1,20 +1,20 @@
 // The real main window, run on the test's main thread with its own modal
 // loop and driven from a second thread as a person would drive it.
 #include "app/accessible_names.h"
-#include "app/form_text.h"
-#include "app/main_window.h"
+#include "app/main_window_parts.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
+#include "app/tray_icon.h"
 #include "service/operation.h"
-#include "service/scm_calls.h"
+#include "skin/color.h"
 #include "skin/record.h"
-#include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/local_text.h"
 #include "tests/support/long_run.h"
+#include "tests/support/seams.h"
 #include "tests/support/services.h"
 
 #include <shellapi.h>
@@ -85,22 +85,6 @@ static FormState AfterCommand(HWND window)
     return StateOf(window);
 }
 
-static NOTIFYICONDATAA TrayIconOf(HWND window)
-{
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    icon.hWnd = window;
-    icon.uID = TrayIconId;
-    return icon;
-}
-
-// The window's icon is in the tray: the last thing the window makes.
-static bool TrayIconShown(HWND window)
-{
-    NOTIFYICONDATAA icon = TrayIconOf(window);
-    return Shell_NotifyIconA(NIM_MODIFY, &icon);
-}
-
 class MainWindow : public testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -108,37 +92,7 @@ protected:
         StartProgram();
         DeleteLeftoverTestServices();
     }
-
-    // Runs the main window while script drives it; closes it afterwards.
-    static void Drive(const std::function<void(HWND)> &script)
-    {
-        mainWindow = nullptr;
-        RunDriven([] { RunMainWindow(); },
-                  [&] {
-                      HWND window = nullptr;
-                      WaitUntil([&] { return (window = mainWindow) && IsWindowVisible(window) && TrayIconShown(window); });
-                      if (!window) {
-                          ADD_FAILURE() << "the main window did not appear";
-                          return;
-                      }
-                      script(window);
-                      PostMessageA(window, WM_CLOSE, 0, 0);
-                  });
-    }
 };
-
-static void CreateStoppedService(const std::string &name, DWORD type = SERVICE_WIN32_OWN_PROCESS,
-                                 const char *group = nullptr)
-{
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = CreateServiceA(scm, name.c_str(), ("Shown " + name).c_str(), SERVICE_ALL_ACCESS, type,
-                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                       TestServiceCommand(name, "run").c_str(), group, nullptr, nullptr, nullptr,
-                                       nullptr);
-    ASSERT_TRUE(service) << GetLastError();
-    CloseServiceHandle(service);
-    CloseServiceHandle(scm);
-}
 
 static std::string RegistryOf(const std::string &name)
 {
@@ -147,15 +101,14 @@ static std::string RegistryOf(const std::string &name)
 
 TEST_F(MainWindow, ShowsAServiceAndFollowsItsState)
 {
-    const std::string name = UniqueServiceName("Shown");
-    ServiceCleanup cleanup(name);
-    CreateStoppedService(name);
-    Drive([&](HWND window) {
+    const TestService service("Shown", "run");
+    const std::string &name = service.name;
+    DriveMainWindow([&](HWND window) {
         EXPECT_TRUE(Shows(window, Empty));
         TypeText(window, KeyNameField, name.c_str());
         EXPECT_TRUE(Shows(window, Stopped, true));  // by the once-a-second timer
         EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(name, "run"));
-        EXPECT_EQ(ControlText(window, DisplayNameField), "Shown " + name);
+        EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + name);
 
         ASSERT_TRUE(Press(window, StartButton));
         const RecordedBox started = AnswerMessageBox(IDOK);
@@ -178,9 +131,9 @@ TEST_F(MainWindow, ShowsAServiceAndFollowsItsState)
 
 TEST_F(MainWindow, InstallsAndRemovesFromTheForm)
 {
-    const std::string name = UniqueServiceName("FromForm");
-    ServiceCleanup cleanup(name);
-    Drive([&](HWND window) {
+    const TestService service("FromForm");
+    const std::string &name = service.name;
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, name.c_str());
         TypeText(window, BinaryPathField, TestServiceCommand(name, "run").c_str());
         TypeText(window, DisplayNameField, "Made in the form");
@@ -228,13 +181,12 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
     GroupOrderBackup backup;
     using namespace std::string_literals;
     WriteGroupOrder("Boot Bus Extender\0\0"s);
-    const std::string shared = UniqueServiceName("SharedInteractive");
-    const std::string copy = UniqueServiceName("CopyOfShared");
-    const std::string boot = UniqueServiceName("InBoot");
-    ServiceCleanup cleanShared(shared), cleanCopy(copy), cleanBoot(boot);
-    CreateStoppedService(shared, SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "TarnexNoSuchGroup");
-    CreateStoppedService(boot, SERVICE_WIN32_OWN_PROCESS, "Boot");
-    Drive([&](HWND window) {
+    const TestService sharedService("SharedInteractive", "run",
+                                    SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "TarnexNoSuchGroup");
+    const TestService copyService("CopyOfShared");
+    const TestService bootService("InBoot", "run", SERVICE_WIN32_OWN_PROCESS, "Boot");
+    const std::string &shared = sharedService.name, &copy = copyService.name, &boot = bootService.name;
+    DriveMainWindow([&](HWND window) {
         // Only the group's whole name selects it, never one it begins.
         TypeText(window, KeyNameField, boot.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
@@ -261,7 +213,7 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
 
 TEST_F(MainWindow, AnInvalidKeyNameIsReportedOnceAndEmptied)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, "a/b");
         Refresh(window);
         const RecordedBox box = AnswerMessageBox(IDOK);
@@ -279,15 +231,13 @@ static void ChooseFile(const char *path)
 {
     HWND dialog = WaitForWindow("Selecting a File", "#32770");
     ASSERT_TRUE(dialog);
-    constexpr int FileNameBox = 0x47C;
-    SetDlgItemTextA(dialog, FileNameBox, path);
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    AnswerOpenDialog(dialog, path);
     WaitUntil([&] { return !IsWindow(dialog); });
 }
 
 TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         ASSERT_TRUE(Press(window, BinaryPathPicker));
         ChooseFile("Z:\\tmp\\Tarnex Tools\\mysvc.exe");
         EXPECT_TRUE(WaitUntil([&] { return ControlText(window, KeyNameField) == "mysvc"; }));
@@ -307,16 +257,16 @@ TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
 
 TEST_F(MainWindow, AServiceInstalledWhileAFileIsChosenShowsItsOwnPath)
 {
-    const std::string name = UniqueServiceName("WhilePicking");
-    ServiceCleanup cleanup(name);
-    Drive([&](HWND window) {
+    const TestService service("WhilePicking");
+    const std::string &name = service.name;
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, name.c_str());
         TypeText(window, BinaryPathField, "\"Z:\\tmp\\quoted tool.exe\" -k run");
         ASSERT_TRUE(Shows(window, NewWithPath));
         ASSERT_TRUE(Press(window, BinaryPathPicker));
         ASSERT_TRUE(WaitForWindow("Selecting a File", "#32770"));  // on the program inside the quotes
         // Meanwhile the service is installed, and the refresh shows it.
-        CreateStoppedService(name);
+        service.Install();
         EXPECT_TRUE(Shows(window, Stopped));
         ChooseFile("Z:\\tmp\\chosen.exe");
         Refresh(window);
@@ -326,7 +276,7 @@ TEST_F(MainWindow, AServiceInstalledWhileAFileIsChosenShowsItsOwnPath)
 
 TEST_F(MainWindow, AsksWhetherADependencyIsAServiceOrAGroup)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         TypeText(window, DependenciesField, "alpha");
         ASSERT_TRUE(Press(window, DependencyPicker));
         const RecordedBox question = AnswerMessageBox(IDCANCEL);
@@ -334,14 +284,14 @@ TEST_F(MainWindow, AsksWhetherADependencyIsAServiceOrAGroup)
         EXPECT_EQ(question.text, "Is it a request for a Service?");
         Settle(window);
         EXPECT_FALSE(WaitForWindow("Selecting...", "#32770", 0));
-        EXPECT_EQ(pickerMode, 3);
+        EXPECT_EQ(pickerMode, PickedNeither);
 
         for (int answer : {IDYES, IDNO}) {
             ASSERT_TRUE(Press(window, DependencyPicker));
             AnswerMessageBox(answer);
             HWND picker = WaitForWindow("Selecting...", "#32770");
             ASSERT_TRUE(picker);
-            EXPECT_EQ(pickerMode, answer == IDYES ? 1 : 0);
+            EXPECT_EQ(pickerMode, answer == IDYES ? PickServices : PickGroups);
             PostMessageA(picker, WM_CLOSE, 0, 0);  // nothing chosen
             WaitUntil([&] { return !IsWindow(picker); });
         }
@@ -392,10 +342,9 @@ static void ClickTrayIcon(DWORD down, DWORD up, int clicks)
 
 TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
 {
-    const std::string name = UniqueServiceName("FromTray");
-    ServiceCleanup cleanup(name);
-    CreateStoppedService(name);
-    Drive([&](HWND window) {
+    const TestService service("FromTray", "run");
+    const std::string &name = service.name;
+    DriveMainWindow([&](HWND window) {
         ASSERT_TRUE(Shows(window, Empty));
         // The right button's release, and Enter or the context-menu key on
         // the icon, open the menu; so does the right button's release from a
@@ -444,7 +393,7 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
 
 TEST_F(MainWindow, ClosedWhileABoxIsOpenItsTrayIconGoesAtOnce)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         ASSERT_TRUE(Press(window, AboutButton));
         HWND about = WaitForWindow(nullptr, "#32770", 3000, window);
         ASSERT_TRUE(about);
@@ -487,7 +436,7 @@ static void DrawnRows(HICON icon, int *top, int *bottom)
 
 TEST_F(MainWindow, ButtonIconsFitTheButtonsThatShowThem)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         for (int id = AboutButton; id <= CloseButton; id++) {
             HWND button = GetDlgItem(window, id);
             RECT client;
@@ -526,8 +475,8 @@ TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
 {
     refusedService = UniqueServiceName("Refused");
     refusedRights = ~0u;
-    scmCalls.openService = RefuseRights;
-    Drive([&](HWND window) {
+    const ScopedOverride refuse(scmCalls.openService, RefuseRights);
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, refusedService.c_str());
         Refresh(window);
         EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error 0pening a Service of the SCM!");
@@ -542,22 +491,21 @@ TEST_F(MainWindow, ARefusedServiceLeavesTheFormUsable)
         EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error 0pening a Service of the SCM!");
         EXPECT_TRUE(WaitUntil([&] { return !BodyEnabled(window); }));
     });
-    scmCalls.openService = OpenServiceA;
 }
 
 TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
 {
-    refusedService = UniqueServiceName("Protected");
-    ServiceCleanup cleanup(refusedService);
+    const TestService service("Protected");
+    refusedService = service.name;
     refusedRights = SERVICE_QUERY_STATUS;
-    scmCalls.openService = RefuseRights;
-    Drive([&](HWND window) {
+    const ScopedOverride refuse(scmCalls.openService, RefuseRights);
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, refusedService.c_str());
         TypeText(window, BinaryPathField, "C:\\x.exe");
         ASSERT_TRUE(Shows(window, NewWithPath));
         // Installed meanwhile, with its status refused: while the refusal is
         // shown, the form is already the service's.
-        CreateStoppedService(refusedService);
+        service.Install();
         Refresh(window);
         HWND box = WaitForMessageBox();
         ASSERT_TRUE(box);
@@ -578,18 +526,19 @@ TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
         EXPECT_EQ(refused.text.rfind("Error 5: ", 0), 0u) << refused.text;
         EXPECT_EQ(AfterCommand(window), Stopped);
     });
-    scmCalls.openService = OpenServiceA;
 }
 
 TEST_F(MainWindow, TheTrayIconComesBackWhenTheShellRestarts)
 {
-    Drive([&](HWND window) {
-        NOTIFYICONDATAA icon = TrayIconOf(window);
-        ASSERT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    DriveMainWindow([&](HWND window) {
+        NOTIFYICONDATAA icon = {};
+        icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+        icon.hWnd = window;
+        icon.uID = TrayIconId;
         Shell_NotifyIconA(NIM_DELETE, &icon);  // what a restarted shell has forgotten
-        ASSERT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+        ASSERT_FALSE(TrayIconShown(window));
         SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-        EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+        EXPECT_TRUE(TrayIconShown(window));
     });
 }
 
@@ -614,16 +563,16 @@ static std::vector<int> unnamed;
 
 TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
 {
-    const AccessibleNameCalls platformNames = accessibleNameCalls;
-    accessibleNameCalls = {[](HWND control, const WCHAR *name) { named.push_back({GetDlgCtrlID(control), name}); },
-                           [](HWND control) { unnamed.push_back(GetDlgCtrlID(control)); }};
-    endedWindow = nullptr;
-    SetTimer(nullptr, 0, 100, EndWindowDirectly);
-    RunMainWindow();
-    accessibleNameCalls = platformNames;
+    {
+        const ScopedOverride names(accessibleNameCalls,
+                                   {[](HWND control, const WCHAR *name) { named.push_back({GetDlgCtrlID(control), name}); },
+                                    [](HWND control) { unnamed.push_back(GetDlgCtrlID(control)); }});
+        endedWindow = nullptr;
+        SetTimer(nullptr, 0, 100, EndWindowDirectly);
+        RunMainWindow();
+    }
     ASSERT_TRUE(endedWindow);
-    NOTIFYICONDATAA icon = TrayIconOf(endedWindow);
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &icon));
+    EXPECT_FALSE(TrayIconShown(endedWindow));
     EXPECT_FALSE(IsMenu(endedMenu));
     EXPECT_EQ(GetObjectType(endedTexture), 0u);
     // The three "..." buttons had names that say what they do, given back.
@@ -635,51 +584,45 @@ TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
 }
 
 // How many pixels of the window's client area, as the screen shows it,
-// have colour; with dark, how many are dark (no channel above 63).
-static int PixelsOf(HWND window, COLORREF colour, bool dark = false)
+// have colour, or are dark (no channel above 63).
+static int PixelsOf(HWND window, COLORREF colour)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    Canvas canvas = CreateCanvas(client.right, client.bottom, RGB(1, 2, 3));
-    HDC screen = GetDC(window);
-    BitBlt(canvas.dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
-    ReleaseDC(window, screen);
-    int count = 0;
-    for (int y = 0; y < client.bottom; y++)
-        for (int x = 0; x < client.right; x++) {
-            const COLORREF pixel = CanvasPixel(canvas, x, y);
-            count += dark ? !(pixel & 0xC0C0C0) : pixel == colour;
-        }
+    Canvas canvas = ShownClient(window);
+    const int count = CountPixels(canvas, colour);
+    DestroyCanvas(canvas);
+    return count;
+}
+
+static int DarkPixelsOf(HWND window)
+{
+    Canvas canvas = ShownClient(window);
+    const int count = CountPixelsWhere(canvas, [](COLORREF pixel) { return !(pixel & 0xC0C0C0); });
     DestroyCanvas(canvas);
     return count;
 }
 
 TEST_F(MainWindow, HighContrastRepaintsTheWindowInTheSystemsColours)
 {
-    const int elements[] = {COLOR_BTNFACE, COLOR_WINDOWTEXT};
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
     const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 0)};
-    COLORREF saved[2];
-    for (int i = 0; i < 2; i++)
-        saved[i] = GetSysColor(elements[i]);
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         RECT client;
         GetClientRect(window, &client);
         const int area = client.right * client.bottom;
-        EXPECT_LT(PixelsOf(window, saved[0]), area / 2);  // the texture
+        EXPECT_LT(PixelsOf(window, face), area / 2);  // the texture
         // Turned on while the window runs, with its own colours.
-        screenCalls.systemParametersInfo = HighContrastOn;
-        SetSysColors(2, elements, dark);
-        SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
-        EXPECT_GT(PixelsOf(window, dark[0]), area / 2);  // the plain face
-        EXPECT_GT(PixelsOf(window, dark[1]), 100);       // the labels' text
+        const SystemColours theme({{COLOR_BTNFACE, dark[0]}, {COLOR_WINDOWTEXT, dark[1]}});
+        {
+            const ScopedOverride on(screenCalls.systemParametersInfo, HighContrastOn);
+            SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+            EXPECT_GT(PixelsOf(window, dark[0]), area / 2);  // the plain face
+            EXPECT_GT(PixelsOf(window, dark[1]), 100);       // the labels' text
+        }
         // And off again: the texture, made anew from the dark face.
-        screenCalls.systemParametersInfo = SystemParametersInfoA;
         SendMessageA(window, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
         EXPECT_LT(PixelsOf(window, dark[0]), area / 2);
-        EXPECT_GT(PixelsOf(window, dark[0], true), area / 2);
-        SetSysColors(2, elements, saved);
+        EXPECT_GT(DarkPixelsOf(window), area / 2);
     });
-    screenCalls.systemParametersInfo = SystemParametersInfoA;
 }
 
 static SC_HANDLE WINAPI NoSuchService(SC_HANDLE, LPCSTR, DWORD)
@@ -695,8 +638,8 @@ static void Paste(HWND edit, const std::wstring &text)
 
 TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
 {
-    scmCalls.openService = NoSuchService;  // no key name is looked up for real
-    Drive([&](HWND window) {
+    const ScopedOverride none(scmCalls.openService, NoSuchService);  // no key name is looked up for real
+    DriveMainWindow([&](HWND window) {
         for (const FormTextField &field : formTextFields) {
             HWND edit = GetDlgItem(window, field.id);
             const int limit = int(field.size) - 1;
@@ -716,7 +659,6 @@ TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
             EXPECT_EQ(GetWindowTextA(edit, text, sizeof(text)), limit) << field.id;
         }
     });
-    scmCalls.openService = OpenServiceA;
 }
 
 static void SetText(HWND window, int id, const std::wstring &text)
@@ -737,11 +679,12 @@ TEST_F(MainWindow, NamesAndTextsInAnyLanguageRoundTripExactly)
 {
     ASSERT_EQ(GetACP(), UINT(CP_UTF8)) << "the manifest's code page";
     const std::wstring words = LocalWideText();  // Cyrillic, Japanese, Chinese, accented, an emoji
-    const std::string ascii = UniqueServiceName("AnyLanguage");
+    TestService service("AnyLanguage");
+    const std::string ascii = service.name;
     const std::wstring name = Wide(ascii) + L"_" + words;
     const std::wstring path = Wide(TestServiceCommand(ascii, "run")) + L" " + words;
-    ServiceCleanup cleanup(Narrow(name));
-    Drive([&](HWND window) {
+    service.name = Narrow(name);
+    DriveMainWindow([&](HWND window) {
         const struct {
             int id;
             std::wstring text;
@@ -790,16 +733,15 @@ static UINT legacyCodePage;
 
 TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
 {
-    const std::string plain = UniqueServiceName("WIDE");
-    ServiceCleanup cleanup(plain);
-    CreateStoppedService(plain);
+    const TestService service("WIDE", "run");
+    const std::string &plain = service.name;
     std::wstring fullWidth;
     for (char c : plain)
         fullWidth += wchar_t(c > ' ' && c < 0x7F ? 0xFF00 + (c - 0x20) : c);
     for (UINT codePage : {1252u, 932u}) {
         legacyCodePage = codePage;
-        programCodePage = [] { return legacyCodePage; };
-        Drive([&](HWND window) {
+        const ScopedOverride legacy(codePageCalls.programCodePage, [] { return legacyCodePage; });
+        DriveMainWindow([&](HWND window) {
             SetText(window, KeyNameField, fullWidth);
             EXPECT_TRUE(Shows(window, NewWithoutPath)) << codePage;
             // Typed over the shown service's name, before a refresh.
@@ -823,7 +765,6 @@ TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
             EXPECT_EQ(TextOf(window, KeyNameField), fullWidth);  // the form as typed
         });
     }
-    programCodePage = GetACP;
 }
 
 TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)
@@ -831,7 +772,7 @@ TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)
     GroupOrderBackup backup;
     using namespace std::string_literals;
     WriteGroupOrder(std::string(300, 'G') + "\0Mid\0\0"s);
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         HWND groups = GetDlgItem(window, LoadOrderGroupList);
         EXPECT_EQ(SendMessageA(groups, CB_GETCOUNT, 0, 0), 2);  // no group, and MID
         EXPECT_NE(SendMessageA(groups, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("MID")), CB_ERR);
@@ -840,7 +781,7 @@ TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)
 
 TEST_F(MainWindow, ACorrectionTypedWhileTheInvalidNameIsReportedIsKept)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, "a/b");
         Refresh(window);
         HWND box = WaitForMessageBox();
@@ -854,7 +795,7 @@ TEST_F(MainWindow, ACorrectionTypedWhileTheInvalidNameIsReportedIsKept)
 
 TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndAltCCloses)
 {
-    Drive([&](HWND window) {
+    DriveMainWindow([&](HWND window) {
         HWND field = GetDlgItem(window, DisplayNameField);
         PostMessageA(field, WM_KEYDOWN, VK_RETURN, 0);
         PostMessageA(field, WM_CHAR, 'z', 0);
@@ -875,13 +816,11 @@ TEST_F(MainWindow, EnterPressesOnlyAFocusedButtonAndAltCCloses)
 
 TEST_F(MainWindow, RefreshesLeaveNothingBehind)
 {
-    const std::string service = UniqueServiceName("LongRun");
-    ServiceCleanup cleanup(service);
-    CreateStoppedService(service);
+    const TestService service("LongRun", "run");
     Holdings first = {}, end = {};
     // The counts are exact: a few ticks show what any tick would leave
     // behind; the volume benchmark runs a hundred thousand.
-    RunRefreshes(service, {10, 10, 10}, &first, &end);
+    RunRefreshes(service.name, {10, 10, 10}, &first, &end);
     EXPECT_EQ(end, first);
     EXPECT_EQ(end.scmHandles, 0);
 }

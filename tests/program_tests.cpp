@@ -1,7 +1,9 @@
 // The real tarnex.exe, started and ended as a person would, from outside:
 // the one built beside the tests, or the one TARNEX_PROGRAM names (the
 // release's).
+#include "app/tray_icon.h"
 #include "resources/version.h"
+#include "tests/support/folders.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/local_text.h"
 
@@ -14,24 +16,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-static std::string TestsFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    *strrchr(path, '\\') = '\0';
-    return path;
-}
-
-static std::string BuiltProgram()
-{
-    char named[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("TARNEX_PROGRAM", named, sizeof(named));
-    if (length && length < sizeof(named))
-        return named;
-    const std::string tests = TestsFolder();
-    return tests.substr(0, tests.rfind('\\')) + "\\tarnex.exe";
-}
 
 // A visible top-level window of the process, by caption and class.
 static HWND FindWindowOf(DWORD process, const char *caption, const char *className)
@@ -89,18 +73,14 @@ static HWND Start(const std::string &path, PROCESS_INFORMATION *process, bool by
     // and sees the tray icon before clicking it.
     WaitUntil([&] { return GetForegroundWindow() == window; });
     WaitForInputIdle(process->hProcess, 5000);
-    NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    icon.hWnd = window;
-    icon.uID = 500;
-    WaitUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; });
+    WaitUntil([&] { return TrayIconShown(window); });
     return window;
 }
 
 // Chooses from the tray menu with the keys given, from no selection.
 static void ChooseFromTray(const PROCESS_INFORMATION &process, HWND window, std::initializer_list<WPARAM> keys)
 {
-    PostMessageA(window, WM_USER + 5, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, 500));
+    PostMessageA(window, TrayNotifyMessage, MAKEWPARAM(600, 500), MAKELPARAM(WM_CONTEXTMENU, TrayIconId));
     HWND menu = FindWindowOf(process.dwProcessId, nullptr, "#32768");
     ASSERT_TRUE(menu);
     for (WPARAM key : keys)

@@ -3,10 +3,10 @@
 #include "service/error_report.h"
 #include "service/operation.h"
 #include "service/registry_lists.h"
-#include "service/scm_calls.h"
 #include "service/settings.h"
-#include "tests/support/local_text.h"
+#include "tests/support/folders.h"
 #include "tests/support/message_boxes.h"
+#include "tests/support/seams.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
@@ -29,51 +29,12 @@ static std::string FailureText(DWORD code)
     return "Error " + std::to_string(code) + ": " + SystemText(code);
 }
 
-// A record as a fresh form would fill it for the test service.
 // Exactly one failure box, with the title and the text of the error code.
 static void ExpectOneFailure(const std::vector<RecordedBox> &boxes, const char *caption, DWORD code)
 {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, caption);
     EXPECT_EQ(boxes[0].text, FailureText(code));
-}
-
-static ServiceSettings NewSettings(const std::string &name, const char *mode = "run")
-{
-    ServiceSettings settings = {};
-    strcpy(settings.keyName, name.c_str());
-    strcpy(settings.binaryPath, TestServiceCommand(name, mode).c_str());
-    strcpy(settings.displayName, ("Display " + name).c_str());
-    strcpy(settings.description, "abc");
-    settings.desiredAccess = SERVICE_ALL_ACCESS;
-    settings.serviceType = SERVICE_WIN32_OWN_PROCESS;
-    settings.startType = SERVICE_DEMAND_START;
-    settings.errorControl = SERVICE_ERROR_NORMAL;
-    DependencyTextToList(settings.dependencies, sizeof(settings.dependencies));
-    return settings;
-}
-
-static LONG RunAll(ServiceSettings &s, unsigned operation)
-{
-    return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description, &s.desiredAccess,
-                               &s.serviceType, &s.startType, &s.errorControl, s.loadOrderGroup, s.dependencies,
-                               s.accountName, s.password, operation);
-}
-
-// Remove, Start and Stop as the main window calls them: by name only.
-static LONG RunByName(ServiceSettings &s, unsigned operation)
-{
-    return RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, nullptr, nullptr, nullptr, operation);
-}
-
-// The record as the main window prepares it for a load.
-static ServiceSettings LoadSettings(const std::string &name)
-{
-    ServiceSettings s = {};
-    strcpy(s.keyName, name.c_str());
-    s.desiredAccess = s.serviceType = s.startType = s.errorControl = 0xFFFFFFFF;
-    return s;
 }
 
 static std::string RegQuery(const std::string &name)
@@ -91,21 +52,12 @@ static bool ServiceExists(const std::string &name)
     return service != nullptr;
 }
 
-// Installs the test service in a mode through the routine itself.
-static void InstallTestService(const std::string &name, const char *mode)
-{
-    ServiceSettings s = NewSettings(name, mode);
-    WatchMessageBoxes();
-    ASSERT_EQ(RunAll(s, Install), 1);
-    ASSERT_TRUE(StopWatchingMessageBoxes().empty());
-}
-
 static void StartAndWait(const std::string &name, DWORD state)
 {
-    ServiceSettings s = LoadSettings(name);
-    WatchMessageBoxes();
-    const LONG started = RunByName(s, Start);
-    const auto boxes = StopWatchingMessageBoxes();
+    ServiceSettings s = SettingsToLoad(name);
+    BoxWatch watch;
+    const LONG started = RunOnKeyName(s.keyName, Start);
+    const auto boxes = watch.Seen();
     ASSERT_EQ(started, 1) << (boxes.empty() ? "" : boxes[0].caption + " / " + boxes[0].text);
     ASSERT_EQ(WaitForServiceState(name, state, 5000), state);
 }
@@ -134,22 +86,18 @@ static DWORD DescriptionSize(const std::string &name, std::string *data)
 class ServiceOperations : public testing::Test {
 protected:
     static void SetUpTestSuite() { DeleteLeftoverTestServices(); }
-    void TearDown() override
-    {
-        scmCalls = PlatformScmCalls;
-        keyNameRejected = scmAccessDenied = 0;
-    }
+    void TearDown() override { keyNameRejected = scmAccessDenied = 0; }
 };
 
 TEST_F(ServiceOperations, InstallCreatesWhatScAndRegSeeAndWipesThePassword)
 {
-    const std::string name = UniqueServiceName("Install");
-    ServiceCleanup cleanup(name);
-    ServiceSettings s = NewSettings(name);
+    const TestService service("Install");
+    const std::string &name = service.name;
+    ServiceSettings s = SettingsToInstall(name);
     strcpy(s.password, "secret");
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, Install), 1);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, Install), 1);
+    EXPECT_TRUE(watch.Seen().empty());
 
     const std::string query = RunAndCapture("sc query " + name);
     EXPECT_NE(query.find("WIN32_OWN_PROCESS"), std::string::npos) << query;
@@ -168,15 +116,15 @@ TEST_F(ServiceOperations, InstallCreatesWhatScAndRegSeeAndWipesThePassword)
 
 TEST_F(ServiceOperations, InstallPassesAnAccountAsWritten)
 {
-    const std::string name = UniqueServiceName("Account");
-    ServiceCleanup cleanup(name);
-    ServiceSettings s = NewSettings(name);
+    const TestService service("Account");
+    const std::string &name = service.name;
+    ServiceSettings s = SettingsToInstall(name);
     strcpy(s.accountName, ".\\tarnexuser");
     strcpy(s.password, "pw");
     strcpy(s.loadOrderGroup, "TDI");
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, Install), 1);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, Install), 1);
+    EXPECT_TRUE(watch.Seen().empty());
     const std::string reg = RegQuery(name);
     EXPECT_NE(reg.find("ObjectName    REG_SZ    .\\tarnexuser"), std::string::npos) << reg;
     EXPECT_NE(reg.find("Group    REG_SZ    TDI"), std::string::npos) << reg;
@@ -185,14 +133,13 @@ TEST_F(ServiceOperations, InstallPassesAnAccountAsWritten)
 
 TEST_F(ServiceOperations, DescriptionsAreStoredWithoutTheirTerminator)
 {
-    const std::string empty = UniqueServiceName("NoDescription");
-    const std::string three = UniqueServiceName("ShortDescription");
-    ServiceCleanup cleanEmpty(empty), cleanThree(three);
-    ServiceSettings s = NewSettings(empty);
+    const TestService emptyService("NoDescription"), threeService("ShortDescription");
+    const std::string &empty = emptyService.name, &three = threeService.name;
+    ServiceSettings s = SettingsToInstall(empty);
     s.description[0] = '\0';
-    ASSERT_EQ(RunAll(s, Install), 1);
-    s = NewSettings(three);
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
+    s = SettingsToInstall(three);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
 
     std::string data;
     EXPECT_EQ(DescriptionSize(empty, &data), 0u);  // the value exists, of size 0
@@ -202,27 +149,25 @@ TEST_F(ServiceOperations, DescriptionsAreStoredWithoutTheirTerminator)
     EXPECT_TRUE(size == 3 || size == 4) << size;
     EXPECT_EQ(data, "abc");
 
-    ServiceSettings loaded = LoadSettings(three);
-    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    ServiceSettings loaded = SettingsToLoad(three);
+    ASSERT_EQ(RunOnSettings(&loaded, LoadConfig), 1);
     EXPECT_STREQ(loaded.description, "abc");
 }
 
 TEST_F(ServiceOperations, InstallOfATakenNameIsReported)
 {
-    const std::string name = UniqueServiceName("Duplicate");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
-    ServiceSettings s = NewSettings(name);
-    WatchMessageBoxes();
+    const TestService service("Duplicate", "run");
+    ServiceSettings s = SettingsToInstall(service.name);
+    BoxWatch watch;
     SetLastError(0);
-    EXPECT_EQ(RunAll(s, Install), 0);
-    ExpectOneFailure(StopWatchingMessageBoxes(), "Error Creating the new service!", ERROR_SERVICE_EXISTS);
+    EXPECT_EQ(RunOnSettings(&s, Install), 0);
+    ExpectOneFailure(watch.Seen(), "Error Creating the new service!", ERROR_SERVICE_EXISTS);
 }
 
 TEST_F(ServiceOperations, LoadConfigReadsAServiceMadeBySc)
 {
-    const std::string name = UniqueServiceName("ScMade");
-    ServiceCleanup cleanup(name);
+    const TestService service("ScMade");
+    const std::string &name = service.name;
     const std::string binary = TestServiceCommand(name, "run");
     DWORD exitCode = 1;
     std::string quoted;  // the binary path as one argument, its own quotes escaped
@@ -236,11 +181,11 @@ TEST_F(ServiceOperations, LoadConfigReadsAServiceMadeBySc)
     // description is the program's to read there.
     RunAndCapture("reg add \"HKLM\\" + ServicesKey + name + "\" /v Description /t REG_SZ /d \"From reg\" /f");
 
-    ServiceSettings s = LoadSettings(name);
+    ServiceSettings s = SettingsToLoad(name);
     strcpy(s.password, "kept");
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, LoadConfig), 1);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, LoadConfig), 1);
+    EXPECT_TRUE(watch.Seen().empty());
     EXPECT_EQ(std::string(s.binaryPath), binary);
     EXPECT_STREQ(s.displayName, "Made by sc");
     EXPECT_STREQ(s.description, "From reg");
@@ -259,10 +204,10 @@ TEST_F(ServiceOperations, LoadConfigReadsAServiceMadeBySc)
 
 TEST_F(ServiceOperations, LoadConfigOfAMissingNameIsQuiet)
 {
-    ServiceSettings s = LoadSettings(UniqueServiceName("Missing"));
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, LoadConfig), 0);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    ServiceSettings s = SettingsToLoad(UniqueServiceName("Missing"));
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, LoadConfig), 0);
+    EXPECT_TRUE(watch.Seen().empty());
     EXPECT_EQ(keyNameRejected, 0);
     EXPECT_EQ(scmAccessDenied, 0);
     EXPECT_EQ(s.serviceType, 0xFFFFFFFF);
@@ -270,98 +215,88 @@ TEST_F(ServiceOperations, LoadConfigOfAMissingNameIsQuiet)
 
 TEST_F(ServiceOperations, LoadConfigOfAnInvalidNameIsReportedAndFlagged)
 {
-    ServiceSettings s = LoadSettings("a/b");
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, LoadConfig), 0);
-    ExpectOneFailure(StopWatchingMessageBoxes(), "Error 0pening a Service of the SCM!", ERROR_INVALID_NAME);
+    ServiceSettings s = SettingsToLoad("a/b");
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, LoadConfig), 0);
+    ExpectOneFailure(watch.Seen(), "Error 0pening a Service of the SCM!", ERROR_INVALID_NAME);
     EXPECT_EQ(keyNameRejected, 1);
     EXPECT_EQ(scmAccessDenied, 0);
 }
 
 TEST_F(ServiceOperations, StartStopAndStatusFollowTheService)
 {
-    const std::string name = UniqueServiceName("Lifecycle");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
-    ServiceSettings s = LoadSettings(name);
+    const TestService service("Lifecycle", "run");
+    const std::string &name = service.name;
+    ServiceSettings s = SettingsToLoad(name);
 
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, QueryStatus), 0);
-    EXPECT_EQ(RunByName(s, Stop), 1);  // stopped already: nothing sent, nothing shown
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
-
+    {
+        BoxWatch watch;
+        EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 0);
+        EXPECT_EQ(RunOnKeyName(s.keyName, Stop), 1);  // stopped already: nothing sent, nothing shown
+        EXPECT_TRUE(watch.Seen().empty());
+    }
     StartAndWait(name, SERVICE_RUNNING);
     EXPECT_NE(RunAndCapture("sc query " + name).find("RUNNING"), std::string::npos);
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, QueryStatus), 1);
-    EXPECT_EQ(RunByName(s, Start), 1);  // running already: a second start would fail with 1056
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    BoxWatch watch;
+    EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);
+    EXPECT_EQ(RunOnKeyName(s.keyName, Start), 1);  // running already: a second start would fail with 1056
+    EXPECT_TRUE(watch.Seen().empty());
 
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, Stop), 1);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    EXPECT_EQ(RunOnKeyName(s.keyName, Stop), 1);
+    EXPECT_TRUE(watch.Seen().empty());
     EXPECT_EQ(WaitForServiceState(name, SERVICE_STOPPED, 5000), DWORD(SERVICE_STOPPED));
-    EXPECT_EQ(RunByName(s, QueryStatus), 0);
+    EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 0);
 }
 
 TEST_F(ServiceOperations, PausedAndStartPendingCountAsNotStopped)
 {
-    const std::string paused = UniqueServiceName("Paused");
-    const std::string pending = UniqueServiceName("Pending");
-    ServiceCleanup cleanPaused(paused), cleanPending(pending);
-    InstallTestService(paused, "paused");
-    InstallTestService(pending, "pending");
+    const TestService pausedService("Paused", "paused"), pendingService("Pending", "pending");
+    const std::string &paused = pausedService.name, &pending = pendingService.name;
     StartAndWait(paused, SERVICE_PAUSED);
     StartAndWait(pending, SERVICE_START_PENDING);
 
-    WatchMessageBoxes();
-    ServiceSettings s = LoadSettings(paused);
-    EXPECT_EQ(RunByName(s, QueryStatus), 1);
-    s = LoadSettings(pending);
-    EXPECT_EQ(RunByName(s, QueryStatus), 1);
-    EXPECT_EQ(RunByName(s, Start), 1);  // start pending: nothing to do
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    BoxWatch watch;
+    ServiceSettings s = SettingsToLoad(paused);
+    EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);
+    s = SettingsToLoad(pending);
+    EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);
+    EXPECT_EQ(RunOnKeyName(s.keyName, Start), 1);  // start pending: nothing to do
+    EXPECT_TRUE(watch.Seen().empty());
 }
 
 TEST_F(ServiceOperations, AFailedStartIsReportedWithItsOwnTitle)
 {
-    const std::string name = UniqueServiceName("ExitsAtOnce");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "exit");
-    ServiceSettings s = LoadSettings(name);
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, Start), 0);
-    ExpectOneFailure(StopWatchingMessageBoxes(), "Error Installing Service", ERROR_SERVICE_REQUEST_TIMEOUT);
+    const TestService service("ExitsAtOnce", "exit");
+    ServiceSettings s = SettingsToLoad(service.name);
+    BoxWatch watch;
+    EXPECT_EQ(RunOnKeyName(s.keyName, Start), 0);
+    ExpectOneFailure(watch.Seen(), "Error Installing Service", ERROR_SERVICE_REQUEST_TIMEOUT);
 }
 
 TEST_F(ServiceOperations, ARefusedStopLeavesTheServiceInstalled)
 {
-    const std::string name = UniqueServiceName("NoStop");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "nostop");
+    const TestService service("NoStop", "nostop");
+    const std::string &name = service.name;
     StartAndWait(name, SERVICE_RUNNING);
 
-    ServiceSettings s = LoadSettings(name);
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, Stop), 0);
-    EXPECT_EQ(RunByName(s, Remove), 0);
-    const auto boxes = StopWatchingMessageBoxes();
+    ServiceSettings s = SettingsToLoad(name);
+    BoxWatch watch;
+    EXPECT_EQ(RunOnKeyName(s.keyName, Stop), 0);
+    EXPECT_EQ(RunOnKeyName(s.keyName, Remove), 0);
+    const auto boxes = watch.Seen();
     ASSERT_EQ(boxes.size(), 2u);
     for (const RecordedBox &box : boxes) {
         EXPECT_EQ(box.caption, "Error Stopping Service");
         EXPECT_EQ(box.text, FailureText(ERROR_INVALID_SERVICE_CONTROL));
     }
     EXPECT_TRUE(ServiceExists(name));
-    EXPECT_EQ(RunByName(s, QueryStatus), 1);  // not marked for deletion: still answers
+    EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);  // not marked for deletion: still answers
 }
 
 TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
 {
-    const std::string stopped = UniqueServiceName("RemoveStopped");
-    const std::string running = UniqueServiceName("RemoveRunning");
-    ServiceCleanup cleanStopped(stopped), cleanRunning(running);
-    InstallTestService(stopped, "run");
-    InstallTestService(running, "slowstop");
+    const TestService stoppedService("RemoveStopped", "run"), runningService("RemoveRunning", "slowstop");
+    const std::string &stopped = stoppedService.name, &running = runningService.name;
     StartAndWait(running, SERVICE_RUNNING);
 
     for (const std::string &name : {stopped, running}) {
@@ -370,12 +305,12 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
         // was stopped (which takes half a second) and is marked for deletion.
         SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
         SC_HANDLE held = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
-        ServiceSettings s = LoadSettings(name);
-        WatchMessageBoxes();
+        ServiceSettings s = SettingsToLoad(name);
+        BoxWatch watch;
         const DWORD start = GetTickCount();
-        const LONG removed = RunByName(s, Remove);
+        const LONG removed = RunOnKeyName(s.keyName, Remove);
         const DWORD took = GetTickCount() - start;
-        const auto boxes = StopWatchingMessageBoxes();
+        const auto boxes = watch.Seen();
         EXPECT_EQ(removed, 1) << name << (boxes.empty() ? "" : ": " + boxes[0].caption + " / " + boxes[0].text);
         EXPECT_GE(took, 1000u) << name;
         SERVICE_STATUS status = {};
@@ -392,35 +327,33 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
 
 TEST_F(ServiceOperations, OperationsOnAMissingServiceAreReported)
 {
-    ServiceSettings s = LoadSettings(UniqueServiceName("Nowhere"));
+    ServiceSettings s = SettingsToLoad(UniqueServiceName("Nowhere"));
+    BoxWatch watch;
     for (unsigned operation : {Remove, QueryStatus, Start, Stop}) {
-        WatchMessageBoxes();
-        EXPECT_EQ(RunByName(s, operation), 0) << operation;
-        const auto boxes = StopWatchingMessageBoxes();
+        EXPECT_EQ(RunOnKeyName(s.keyName, operation), 0) << operation;
+        const auto boxes = watch.Seen();
         ASSERT_EQ(boxes.size(), 1u) << operation;
         EXPECT_EQ(boxes[0].caption, "Error 0pening a Service of the SCM!");
         EXPECT_EQ(boxes[0].text, FailureText(ERROR_SERVICE_DOES_NOT_EXIST));
     }
     // Only the low byte names the operation.
-    WatchMessageBoxes();
-    EXPECT_EQ(RunByName(s, 0x100 | LoadConfig), 0);
-    EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+    EXPECT_EQ(RunOnKeyName(s.keyName, 0x100 | LoadConfig), 0);
+    EXPECT_TRUE(watch.Seen().empty());
 }
 
 TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
 {
-    const std::string name = UniqueServiceName("LongDescription");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
+    const TestService service("LongDescription", "run");
+    const std::string &name = service.name;
 
     // 4,196 characters and then a non-zero byte, so nothing adds a terminator.
     std::string full(LongFieldSize, 'x');
     full += 'y';
     for (DWORD type : {DWORD(REG_SZ), DWORD(REG_BINARY)}) {
         SetDescriptionValue(name, type, full.data(), LongFieldSize);
-        ServiceSettings s = LoadSettings(name);
+        ServiceSettings s = SettingsToLoad(name);
         memset(s.description, '#', sizeof(s.description));
-        ASSERT_EQ(RunAll(s, LoadConfig), 1);
+        ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
         EXPECT_EQ(strnlen(s.description, sizeof(s.description)), LongFieldSize - 1) << type;
         EXPECT_EQ(s.description[0], 'x');
     }
@@ -428,73 +361,65 @@ TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
     // Larger than the field: the field keeps what it held.
     std::string larger(LongFieldSize + 100, 'z');
     SetDescriptionValue(name, REG_SZ, larger.c_str(), DWORD(larger.size() + 1));
-    ServiceSettings s = LoadSettings(name);
+    ServiceSettings s = SettingsToLoad(name);
     strcpy(s.description, "kept");
-    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
     EXPECT_STREQ(s.description, "kept");
 
     // Short data of another type still ends terminated.
     const DWORD number = 0x00434241;  // "ABC" and a zero byte, little-endian
     SetDescriptionValue(name, REG_DWORD, &number, sizeof(number));
-    s = LoadSettings(name);
-    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    s = SettingsToLoad(name);
+    ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
     EXPECT_STREQ(s.description, "ABC");
 }
 
 TEST_F(ServiceOperations, AnUnquotedPathToAFileWithABlankIsQuoted)
 {
     // The test service program, copied into a folder whose name has a blank.
-    char here[MAX_PATH];
-    GetModuleFileNameA(nullptr, here, sizeof(here));
-    *strrchr(here, '\\') = '\0';
-    const std::string folder = std::string(here) + "\\service folder";
+    const std::string folder = TestsFolder() + "\\service folder";
     const std::string program = folder + "\\tarnex_test_service.exe";
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((std::string(here) + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestsFolder() + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
 
-    const std::string quoted = UniqueServiceName("Quoted");
-    const std::string withArguments = UniqueServiceName("WithArguments");
-    ServiceCleanup cleanQuoted(quoted), cleanArguments(withArguments);
-    ServiceSettings s = NewSettings(quoted);
+    const TestService quotedService("Quoted"), argumentsService("WithArguments");
+    const std::string &quoted = quotedService.name, &withArguments = argumentsService.name;
+    ServiceSettings s = SettingsToInstall(quoted);
     strcpy(s.binaryPath, program.c_str());
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegQuery(quoted).find("ImagePath    REG_SZ    \"" + program + "\""), std::string::npos);
     EXPECT_STREQ(s.binaryPath, program.c_str());  // the record keeps what the form shows
     StartAndWait(quoted, SERVICE_RUNNING);
 
     // With arguments the path names no file as a whole: passed as written.
-    s = NewSettings(withArguments);
+    s = SettingsToInstall(withArguments);
     strcpy(s.binaryPath, (program + " run " + withArguments).c_str());
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegQuery(withArguments).find("ImagePath    REG_SZ    " + program + " run"), std::string::npos);
 }
 
 TEST_F(ServiceOperations, PathsAreQuotedOnlyWhereItHelps)
 {
     // A program in a folder with a blank, its path as long as the field allows.
-    char here[MAX_PATH];
-    GetModuleFileNameA(nullptr, here, sizeof(here));
-    *strrchr(here, '\\') = '\0';
-    const std::string folder = std::string(here) + "\\long folder";
+    const std::string folder = TestsFolder() + "\\long folder";
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string program = folder + "\\" + std::string(FieldSize - 3 - folder.size(), 'p');
     ASSERT_EQ(program.size(), FieldSize - 2);
-    ASSERT_TRUE(CopyFileA((std::string(here) + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((TestsFolder() + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
 
     // Quoted, the path would no longer fit: stored as typed.
-    const std::string tooLong = UniqueServiceName("QuotedTooLong");
-    const std::string driver = UniqueServiceName("Driver");
-    ServiceCleanup cleanTooLong(tooLong), cleanDriver(driver);
-    ServiceSettings s = NewSettings(tooLong);
+    const TestService tooLongService("QuotedTooLong"), driverService("Driver");
+    const std::string &tooLong = tooLongService.name, &driver = driverService.name;
+    ServiceSettings s = SettingsToInstall(tooLong);
     strcpy(s.binaryPath, program.c_str());
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegQuery(tooLong).find("ImagePath    REG_SZ    " + program), std::string::npos);
 
     // A driver's path is read literally, so it is never quoted.
-    s = NewSettings(driver);
+    s = SettingsToInstall(driver);
     strcpy(s.binaryPath, program.c_str());
     s.serviceType = SERVICE_KERNEL_DRIVER;
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegQuery(driver).find("ImagePath    REG_SZ    " + program), std::string::npos);
     DeleteFileA(program.c_str());
 }
@@ -503,76 +428,26 @@ TEST_F(ServiceOperations, LongKeyNamesKeepTheirDescriptions)
 {
     // With the services key's path in front, the full path of the service's
     // key passes 260 characters.
-    std::string name = UniqueServiceName("Long");
+    TestService service("Long");
+    std::string &name = service.name;
     name += std::string(230 - name.size(), 'n');
-    ServiceCleanup cleanup(name);
-    ServiceSettings s = NewSettings("");  // its path would not fit with the long name in it
+    ServiceSettings s = SettingsToInstall("");  // its path would not fit with the long name in it
     strcpy(s.keyName, name.c_str());
     strcpy(s.displayName, ("Display " + name).c_str());
     strcpy(s.binaryPath, "C:\\tarnex\\never-started.exe");
     strcpy(s.description, "A description of a long name");
-    ASSERT_EQ(RunAll(s, Install), 1);
+    ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegQuery(name).find("Description    REG_SZ    A description of a long name"), std::string::npos);
-    ServiceSettings loaded = LoadSettings(name);
-    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
+    ServiceSettings loaded = SettingsToLoad(name);
+    ASSERT_EQ(RunOnSettings(&loaded, LoadConfig), 1);
     EXPECT_STREQ(loaded.description, "A description of a long name");
-}
-
-// Under the system's code page (the tests run under 1252, 1251, 932 and
-// 936), the record's texts reach the SCM and the registry exactly and come
-// back so; the wide functions are the witnesses, which no question mark or
-// look-alike letter passes.
-TEST_F(ServiceOperations, TextsOfTheSystemsCodePageRoundTripExactly)
-{
-    const std::wstring local = LocalWideText();
-    const std::string ascii = UniqueServiceName("Local");
-    const std::string name = ascii + Narrow(local);
-    ServiceCleanup cleanup(name);
-    ServiceSettings s = NewSettings(name);
-    strcpy(s.binaryPath, (TestServiceCommand(ascii, "run") + " " + Narrow(local)).c_str());
-    strcpy(s.displayName, ("Display " + name).c_str());
-    strcpy(s.description, Narrow(local).c_str());
-    ASSERT_EQ(RunAll(s, Install), 1);
-
-    const WideServiceConfig config = ReadWideServiceConfig(Wide(name));
-    EXPECT_EQ(config.displayName, L"Display " + Wide(name));
-    EXPECT_EQ(config.binaryPath, Wide(s.binaryPath));
-    WCHAR description[64] = {};
-    DWORD size = sizeof(description);
-    RegGetValueW(HKEY_LOCAL_MACHINE, (L"SYSTEM\\CurrentControlSet\\Services\\" + Wide(name)).c_str(), L"Description",
-                 RRF_RT_REG_SZ, nullptr, description, &size);
-    EXPECT_EQ(std::wstring(description), local);
-
-    ServiceSettings loaded = LoadSettings(name);
-    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
-    EXPECT_STREQ(loaded.displayName, s.displayName);
-    EXPECT_STREQ(loaded.binaryPath, s.binaryPath);
-    EXPECT_STREQ(loaded.description, s.description);
-
-    // A display name of more bytes than the field holds comes back cut
-    // between two characters.
-    std::wstring longName;
-    while (longName.size() + local.size() <= 250)
-        longName += local;
-    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = OpenServiceW(scm, Wide(name).c_str(), SERVICE_CHANGE_CONFIG);
-    EXPECT_TRUE(ChangeServiceConfigW(service, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
-                                     nullptr, nullptr, nullptr, nullptr, nullptr, longName.c_str()));
-    CloseServiceHandle(service);
-    CloseServiceHandle(scm);
-    loaded = LoadSettings(name);
-    ASSERT_EQ(RunAll(loaded, LoadConfig), 1);
-    const std::wstring shown = Wide(loaded.displayName);
-    EXPECT_FALSE(shown.empty()) << "cut inside a character";
-    EXPECT_EQ(longName.substr(0, shown.size()), shown);
 }
 
 TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
 {
-    const std::string name = UniqueServiceName("Indirect");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
-    const std::string program = TestServiceCommand(name, "run");
+    const TestService service("Indirect", "run");
+    const std::string &name = service.name;
+    const std::string program = service.Command();
     const std::string file = program.substr(1, program.find('"', 1) - 1);  // its path, out of the quotes
     const std::string folder = file.substr(0, file.rfind('\\'));
     SetEnvironmentVariableA("TARNEX_TEST_FOLDER", folder.c_str());
@@ -586,12 +461,12 @@ TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
         {REG_SZ, "@" + file + ",-999", "@" + file + ",-999"},  // no such string: shown as stored
         {REG_SZ, "plain text", "plain text"},
     };
+    BoxWatch watch;
     for (const auto &c : cases) {
         SetDescriptionValue(name, c.type, c.stored.c_str(), DWORD(c.stored.size() + 1));
-        ServiceSettings s = LoadSettings(name);
-        WatchMessageBoxes();
-        ASSERT_EQ(RunAll(s, LoadConfig), 1);
-        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        ServiceSettings s = SettingsToLoad(name);
+        ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
+        EXPECT_TRUE(watch.Seen().empty());
         EXPECT_EQ(std::string(s.description), c.shown) << c.stored;
     }
 }
@@ -626,11 +501,12 @@ static std::string Rights(DWORD scm, DWORD service, std::initializer_list<REGSAM
 
 TEST_F(ServiceOperations, EachOperationAsksOnlyForTheRightsItNeeds)
 {
-    const std::string name = UniqueServiceName("Rights");
-    ServiceCleanup cleanup(name);
-    scmCalls.openSCManager = RecordOpenSCManager;
-    scmCalls.openService = RecordOpenService;
-    scmCalls.openKey = RecordOpenKey;
+    const TestService service("Rights");
+    const std::string &name = service.name;
+    const ScopedOverride recordScm(scmCalls.openSCManager, RecordOpenSCManager);
+    const ScopedOverride recordService(scmCalls.openService, RecordOpenService);
+    const ScopedOverride recordKey(registryCalls.openKey, RecordOpenKey);
+    BoxWatch watch;
     const DWORD status = SERVICE_QUERY_STATUS;
     const struct {
         unsigned operation;
@@ -646,13 +522,11 @@ TEST_F(ServiceOperations, EachOperationAsksOnlyForTheRightsItNeeds)
     };
     for (const auto &c : cases) {
         asked.clear();
-        ServiceSettings s = NewSettings(name);
-        WatchMessageBoxes();
-        EXPECT_EQ(c.operation == Start || c.operation == Stop || c.operation == Remove ? RunByName(s, c.operation)
-                                                                                       : RunAll(s, c.operation),
-                  c.result)
+        ServiceSettings s = SettingsToInstall(name);
+        const bool byName = c.operation == Start || c.operation == Stop || c.operation == Remove;
+        EXPECT_EQ(byName ? RunOnKeyName(s.keyName, c.operation) : RunOnSettings(&s, c.operation), c.result)
             << c.operation;
-        EXPECT_TRUE(StopWatchingMessageBoxes().empty()) << c.operation;
+        EXPECT_TRUE(watch.Seen().empty()) << c.operation;
         EXPECT_EQ(asked, c.rights) << c.operation;
         if (c.operation == Start || c.operation == Stop)
             WaitForServiceState(name, c.operation == Start ? SERVICE_RUNNING : SERVICE_STOPPED, 5000);
@@ -677,14 +551,12 @@ static SC_HANDLE WINAPI RefuseOpen(SC_HANDLE, LPCSTR, DWORD)
 
 TEST_F(ServiceOperations, RefusedAccessIsReportedAndFlagged)
 {
-    const std::string name = UniqueServiceName("Refused");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
-    scmCalls.openService = RefuseOpen;
-    ServiceSettings s = LoadSettings(name);
-    WatchMessageBoxes();
-    EXPECT_EQ(RunAll(s, LoadConfig), 0);
-    ExpectOneFailure(StopWatchingMessageBoxes(), "Error 0pening a Service of the SCM!", ERROR_ACCESS_DENIED);
+    const TestService service("Refused", "run");
+    const ScopedOverride refuse(scmCalls.openService, RefuseOpen);
+    ServiceSettings s = SettingsToLoad(service.name);
+    BoxWatch watch;
+    EXPECT_EQ(RunOnSettings(&s, LoadConfig), 0);
+    ExpectOneFailure(watch.Seen(), "Error 0pening a Service of the SCM!", ERROR_ACCESS_DENIED);
     EXPECT_EQ(scmAccessDenied, 1);
     EXPECT_EQ(keyNameRejected, 0);
 }
@@ -708,14 +580,12 @@ static BOOL WINAPI QueryWithDependencies(SC_HANDLE service, QUERY_SERVICE_CONFIG
 
 TEST_F(ServiceOperations, LoadedDependenciesBecomeText)
 {
-    const std::string name = UniqueServiceName("Depends");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
-    scmCalls.queryServiceConfig = QueryWithDependencies;
-    ServiceSettings s = LoadSettings(name);
-    ASSERT_EQ(RunAll(s, LoadConfig), 1);
+    const TestService service("Depends", "run");
+    const ScopedOverride query(scmCalls.queryServiceConfig, QueryWithDependencies);
+    ServiceSettings s = SettingsToLoad(service.name);
+    ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
     EXPECT_STREQ(s.dependencies, "alpha/+beta");
-    EXPECT_EQ(std::string(s.binaryPath), TestServiceCommand(name, "run"));
+    EXPECT_EQ(std::string(s.binaryPath), service.Command());
 }
 
 static int queryCalls;
@@ -735,16 +605,14 @@ static BOOL WINAPI FailSecondQuery(SC_HANDLE service, QUERY_SERVICE_CONFIGA *con
 
 TEST_F(ServiceOperations, AFailingConfigurationQueryLoadsNothingQuietly)
 {
-    const std::string name = UniqueServiceName("NoConfig");
-    ServiceCleanup cleanup(name);
-    InstallTestService(name, "run");
+    const TestService service("NoConfig", "run");
+    BoxWatch watch;
     for (auto query : {FailFirstQuery, FailSecondQuery}) {
         queryCalls = 0;
-        scmCalls.queryServiceConfig = query;
-        ServiceSettings s = LoadSettings(name);
-        WatchMessageBoxes();
-        EXPECT_EQ(RunAll(s, LoadConfig), 1);  // the service could be opened
-        EXPECT_TRUE(StopWatchingMessageBoxes().empty());
+        const ScopedOverride failing(scmCalls.queryServiceConfig, query);
+        ServiceSettings s = SettingsToLoad(service.name);
+        EXPECT_EQ(RunOnSettings(&s, LoadConfig), 1);  // the service could be opened
+        EXPECT_TRUE(watch.Seen().empty());
         EXPECT_STREQ(s.binaryPath, "");
         EXPECT_STREQ(s.description, "");
         EXPECT_EQ(s.serviceType, 0xFFFFFFFF);
@@ -759,12 +627,12 @@ TEST(ErrorReport, ShowsCodeAndSystemTextAndKeepsTheCode)
         const char *number;
     } codes[] = {{ERROR_SERVICE_EXISTS, "1073"}, {ERROR_ACCESS_DENIED, "5"}, {0x20001234, "536875572"},
                  {0xE0000001, "-536870911"}};
+    BoxWatch watch;
     for (const auto &c : codes) {
-        WatchMessageBoxes();
         SetLastError(c.code);
         ReportSystemError("Caption of the failure");
         EXPECT_EQ(GetLastError(), c.code);
-        const auto boxes = StopWatchingMessageBoxes();
+        const auto boxes = watch.Seen();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].caption, "Caption of the failure");
         EXPECT_EQ(boxes[0].text, "Error " + std::string(c.number) + ": " + SystemText(c.code));
@@ -784,10 +652,10 @@ TEST(ErrorReport, InsertsInASystemTextAreShownAsWritten)
             strstr(text, "%1"))
             code = candidate;
     ASSERT_NE(code, 0u);
-    WatchMessageBoxes();
+    BoxWatch watch;
     SetLastError(code);
     ReportSystemError("Caption of the failure");
-    const auto boxes = StopWatchingMessageBoxes();
+    const auto boxes = watch.Seen();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Error " + std::to_string(code) + ": " + text);
 }

@@ -1,6 +1,5 @@
 // The option tables and the form's text rules.
 #include "service/settings.h"
-#include "tests/support/local_text.h"
 
 #include <gtest/gtest.h>
 
@@ -203,34 +202,4 @@ TEST(KeyNameProposal, DropsFolderAndLastFourCharacters)
     }
     KeyNameFromBinaryPath("relative.exe", name, sizeof(name));
     EXPECT_STREQ(name, "relative");
-}
-
-// Under the system's code page (the tests run under 1252, 1251, 932 and 936)
-// no scan takes the second byte of a character for a backslash, a slash or
-// the end of a character.
-TEST(TextRules, ScansAndCutsKeepCharactersWhole)
-{
-    const std::wstring wide = LocalWideText();
-    const std::string local = Narrow(wide);
-    ASSERT_EQ(Wide(local), wide) << "the code page holds the text";
-    char name[FieldSize];
-    KeyNameFromBinaryPath(("C:\\" + local + "\\" + local + ".exe").c_str(), name, sizeof(name));
-    EXPECT_EQ(name, local);
-    KeyNameFromBinaryPath(("C:\\" + local + "\\x" + local).c_str(), name, sizeof(name));  // four characters less
-    EXPECT_EQ(Wide(name), L"x" + wide.substr(0, wide.size() - (wide.back() >= 0xDC00 && wide.back() < 0xE000 ? 5 : 4)));
-
-    char dependencies[LongFieldSize];
-    strcpy(dependencies, (local + "/+" + local).c_str());
-    DependencyTextToList(dependencies, sizeof(dependencies));
-    EXPECT_EQ(std::string(dependencies + local.size() + 1), "+" + local);
-    DependencyListToText(dependencies, sizeof(dependencies));
-    EXPECT_EQ(std::string(dependencies), local + "/+" + local);
-
-    for (size_t length = 0; length <= local.size(); length++) {
-        const size_t cut = CharacterBoundary(local.c_str(), length);
-        EXPECT_LE(cut, length);
-        EXPECT_LT(length - cut, 4u);
-        EXPECT_EQ(wide.substr(0, Wide(local.substr(0, cut)).size()), Wide(local.substr(0, cut))) << length;
-        EXPECT_TRUE(cut == 0 || !Wide(local.substr(0, cut)).empty()) << "cut inside a character at " << cut;
-    }
 }

@@ -1,11 +1,11 @@
 // Attachment and behaviour of skinned buttons, seen as the messages that
 // reach the original procedures of the buttons and of their parent.
 #include "skin/button.h"
-#include "skin/memory_calls.h"
 #include "skin/paint.h"
 #include "skin/parent.h"
 #include "skin/record.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/seams.h"
 
 #include <gtest/gtest.h>
 
@@ -589,18 +589,6 @@ TEST_F(SkinBehaviour, TheDropDownMenuStateMachine)
     DestroyMenu(menu);
 }
 
-static DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc)
-{
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.CtlID = GetDlgCtrlID(control);
-    item.itemAction = ODA_DRAWENTIRE;
-    item.hwndItem = control;
-    item.hDC = dc;
-    GetClientRect(control, &item.rcItem);
-    return item;
-}
-
 TEST_F(SkinBehaviour, SkinnedDrawingNeverReachesTheParent)
 {
     HWND skinned = AddButton(0, 1);
@@ -795,12 +783,14 @@ TEST_F(SkinBehaviour, AControlWhoseRecordCannotBeHadKeepsWhatItHad)
     AttachSkin(skinned, &standard);
     const LONG style = GetWindowLongA(fresh, GWL_STYLE);
     const LONG_PTR procedure = GetWindowLongPtrA(fresh, GWLP_WNDPROC);
-    memoryCalls.globalAlloc = NoMemory;
     SkinDescriptor other = standard;
     other.normalTextColor = RGB(1, 2, 3);
-    const int freshResult = AttachSkin(fresh, &other);
-    const int skinnedResult = AttachSkin(skinned, &other);
-    memoryCalls.globalAlloc = GlobalAlloc;
+    int freshResult, skinnedResult;
+    {
+        const ScopedOverride noMemory(memoryCalls.globalAlloc, NoMemory);
+        freshResult = AttachSkin(fresh, &other);
+        skinnedResult = AttachSkin(skinned, &other);
+    }
 
     EXPECT_EQ(freshResult, 0);
     EXPECT_EQ(GetWindowLongA(fresh, GWL_STYLE), style);  // an ordinary button still

@@ -2,9 +2,9 @@
 // by the pixels they leave in DIB sections.
 #include "skin/color.h"
 #include "skin/draw.h"
-#include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/seams.h"
 
 #include <gtest/gtest.h>
 
@@ -56,19 +56,14 @@ static int WINAPI FakeDeviceCaps(HDC dc, int index)
 
 TEST(ColourArithmetic, AccentFollowsTheScreenDepth)
 {
-    const int elements[] = {COLOR_WINDOW, COLOR_ACTIVECAPTION};
-    const COLORREF test[] = {RGB(255, 255, 255), RGB(50, 150, 250)};
-    COLORREF saved[2] = {GetSysColor(elements[0]), GetSysColor(elements[1])};
-    SetSysColors(2, elements, test);
+    const SystemColours test({{COLOR_WINDOW, RGB(255, 255, 255)}, {COLOR_ACTIVECAPTION, RGB(50, 150, 250)}});
     EXPECT_GT(ScreenColorDepth(), 8);
     EXPECT_EQ(AccentColor(), RGB(194, 224, 254));  // 70 % window, 30 % caption
-    screenCalls.getDeviceCaps = FakeDeviceCaps;
+    const ScopedOverride fake(screenCalls.getDeviceCaps, FakeDeviceCaps);
     FakeDepth = 8;
     EXPECT_EQ(AccentColor(), RGB(255, 255, 255));  // the window's colour alone
     FakeDepth = -1;  // no answer counts as 8 bits
     EXPECT_EQ(ScreenColorDepth(), 8);
-    screenCalls.getDeviceCaps = GetDeviceCaps;
-    SetSysColors(2, elements, saved);
 }
 
 TEST(Primitives, TwoColourFrameOnTenByTen)
@@ -361,20 +356,6 @@ TEST(Texture, RefusesEmptyRectanglesAndUnknownPatterns)
     DeleteObject(base);
 }
 
-// The classic button colours, set for one test and put back after it.
-struct ClassicColours {
-    const int elements[3] = {COLOR_BTNSHADOW, COLOR_BTNFACE, COLOR_BTNHIGHLIGHT};
-    COLORREF saved[3];
-    ClassicColours()
-    {
-        const COLORREF classic[3] = {RGB(128, 128, 128), RGB(212, 208, 200), RGB(255, 255, 255)};
-        for (int i = 0; i < 3; i++)
-            saved[i] = GetSysColor(elements[i]);
-        SetSysColors(3, elements, classic);
-    }
-    ~ClassicColours() { SetSysColors(3, elements, saved); }
-};
-
 static std::vector<RGBQUAD> ColourTable(HBITMAP bitmap)
 {
     std::vector<RGBQUAD> table(256);
@@ -393,7 +374,8 @@ static COLORREF Entry(const std::vector<RGBQUAD> &table, int i)
 
 TEST(Texture, RampOfTheClassicColours)
 {
-    ClassicColours classic;
+    const SystemColours classic(
+        {{COLOR_BTNSHADOW, RGB(128, 128, 128)}, {COLOR_BTNFACE, RGB(212, 208, 200)}, {COLOR_BTNHIGHLIGHT, RGB(255, 255, 255)}});
     Texture texture;
     ASSERT_EQ(MakeTexture(texture, 8, 8, 30, 15), 0u);
     const auto base = ColourTable(texture.base);

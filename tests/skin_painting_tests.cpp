@@ -5,8 +5,8 @@
 #include "skin/draw.h"
 #include "skin/paint.h"
 #include "skin/record.h"
-#include "skin/screen_calls.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/seams.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,6 @@ static COLORREF SolidSquare(int, int) { return IconColour; }
 struct GradientColours {
     COLORREF top, bottom, outer, inner;
 };
-
-// The system colours the faces are made from, set for each test.
-static const int ColourElements[] = {COLOR_BTNFACE, COLOR_WINDOW,   COLOR_ACTIVECAPTION,
-                                     COLOR_HIGHLIGHT, COLOR_GRAYTEXT, COLOR_BTNTEXT};
-static const COLORREF TestColours[] = {RGB(245, 245, 245), RGB(255, 255, 255), RGB(50, 150, 250),
-                                       RGB(10, 36, 106),   RGB(166, 166, 166), RGB(0, 0, 0)};
 
 // The gradient table worked out by hand for those colours: the accent is
 // 70 % window and 30 % caption, (194, 224, 254).
@@ -71,14 +65,13 @@ protected:
     HWND button = nullptr;
     HICON icon = nullptr;
     SkinDescriptor skin = {};
-
-    COLORREF savedColours[6];
+    // The system colours the faces are made from, set for each test.
+    const SystemColours colours{{COLOR_BTNFACE, RGB(245, 245, 245)},  {COLOR_WINDOW, RGB(255, 255, 255)},
+                                {COLOR_ACTIVECAPTION, RGB(50, 150, 250)}, {COLOR_HIGHLIGHT, RGB(10, 36, 106)},
+                                {COLOR_GRAYTEXT, RGB(166, 166, 166)},   {COLOR_BTNTEXT, RGB(0, 0, 0)}};
 
     void SetUp() override
     {
-        for (int i = 0; i < 6; i++)
-            savedColours[i] = GetSysColor(ColourElements[i]);
-        SetSysColors(6, ColourElements, TestColours);
         parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
         button = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE, 0, 0, Width, Height, parent,
                                  HMENU(1), nullptr, nullptr);
@@ -92,8 +85,7 @@ protected:
         DestroyWindow(parent);
         DestroyIcon(icon);
         hotControl = nullptr;
-        screenCalls.getDeviceCaps = GetDeviceCaps;
-        SetSysColors(6, ColourElements, savedColours);
+        ReadHighContrast();  // after a test that overrode it, as the platform says
     }
 
     // Skins the button with skin and caption, paints it in itemState into a
@@ -104,14 +96,7 @@ protected:
         AttachSkin(button, &skin);
         SkinRecord(button)->checkState = checkState;
         Canvas canvas = CreateCanvas(Width, Height, Background);
-        DRAWITEMSTRUCT item = {};
-        item.CtlType = ODT_BUTTON;
-        item.CtlID = 1;
-        item.itemAction = ODA_DRAWENTIRE;
-        item.itemState = itemState;
-        item.hwndItem = button;
-        item.hDC = canvas.dc;
-        item.rcItem = {0, 0, Width, Height};
+        const DRAWITEMSTRUCT item = DrawRequest(button, canvas.dc, itemState);
         PaintSkinnedButton(&item, SkinRecord(button));
         return canvas;
     }
@@ -163,13 +148,10 @@ TEST_F(SkinPainting, GradientFacesOfEveryState)
     EXPECT_GT(ColorLuminance(pressed.top), ColorLuminance(pressed.bottom));
 }
 
+// The pixels of colour between the columns left and right.
 static int CountInArea(const Canvas &canvas, COLORREF colour, int left, int right)
 {
-    int count = 0;
-    for (int y = 0; y < canvas.height; y++)
-        for (int x = left; x < right; x++)
-            count += CanvasPixel(canvas, x, y) == colour;
-    return count;
+    return CountPixels(canvas, colour, {left, 0, right, INT_MAX});
 }
 
 TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
@@ -366,13 +348,13 @@ TEST_F(SkinPainting, FocusFrameAndAccessKeysFollowTheKeyboardCues)
 // colours, set here to a dark theme of its own, and the icon as it is.
 TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
 {
-    const int elements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT};
     const COLORREF dark[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 1), RGB(63, 242, 63)};
-    COLORREF saved[5];
-    for (int i = 0; i < 5; i++)
-        saved[i] = GetSysColor(elements[i]);
-    SetSysColors(5, elements, dark);
-    screenCalls.systemParametersInfo = HighContrastOn;
+    const SystemColours theme({{COLOR_BTNFACE, dark[0]},
+                               {COLOR_BTNTEXT, dark[1]},
+                               {COLOR_HIGHLIGHT, dark[2]},
+                               {COLOR_HIGHLIGHTTEXT, dark[3]},
+                               {COLOR_GRAYTEXT, dark[4]}});
+    const ScopedOverride on(screenCalls.systemParametersInfo, HighContrastOn);
     ReadHighContrast();
     skin.normalIcon = icon;
     const struct {
@@ -397,9 +379,6 @@ TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
         EXPECT_EQ(CountPixels(canvas, IconColour), s.itemState & ODS_DISABLED ? 0 : 16 * 16);  // not lightened
         DestroyCanvas(canvas);
     }
-    screenCalls.systemParametersInfo = SystemParametersInfoA;
-    ReadHighContrast();
-    SetSysColors(5, elements, saved);
 }
 
 static int WINAPI EightBitScreen(HDC dc, int index)
@@ -409,7 +388,7 @@ static int WINAPI EightBitScreen(HDC dc, int index)
 
 TEST_F(SkinPainting, EightBitScreensGetTheBasicFaces)
 {
-    screenCalls.getDeviceCaps = EightBitScreen;
+    const ScopedOverride eightBits(screenCalls.getDeviceCaps, EightBitScreen);
     const struct {
         UINT itemState;
         bool hot;
@@ -438,11 +417,7 @@ TEST_F(SkinPainting, PaintsLeaveNoGdiObjectsBehind)
     Canvas warm = Paint(0, "&Install");  // the first paint may create lasting objects
     DestroyCanvas(warm);
     Canvas canvas = CreateCanvas(Width, Height, Background);
-    DRAWITEMSTRUCT item = {};
-    item.CtlType = ODT_BUTTON;
-    item.hwndItem = button;
-    item.hDC = canvas.dc;
-    item.rcItem = {0, 0, Width, Height};
+    DRAWITEMSTRUCT item = DrawRequest(button, canvas.dc);
     const int before = CountGdiObjects();
     const struct {
         UINT itemState;

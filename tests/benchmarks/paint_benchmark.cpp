@@ -58,7 +58,7 @@ static Button MakeButton(int id, int widthUnits, int heightUnits, int icon)
     AttachSkin(b.window, &skin);
     b.canvas = CreateCanvas(width, height, RGB(0, 0, 0));
     SelectObject(b.canvas.dc, font);
-    b.item = {ODT_BUTTON, UINT(id), 0, ODA_DRAWENTIRE, 0, b.window, b.canvas.dc, {0, 0, width, height}, 0};
+    b.item = DrawRequest(b.window, b.canvas.dc);
     PaintSkinnedButton(&b.item, SkinRecord(b.window));  // warm-up: what a first paint keeps
     return b;
 }

@@ -1,9 +1,10 @@
 // Prints what the once-a-second refresh costs against the SCM calls it needs
 // and against asking Wine's sc, and Tarnex's start-up against a minimal
 // dialog program's.
-#include "app/main_window.h"
+#include "app/main_window_parts.h"
 #include "app/startup.h"
 #include "service/operation.h"
+#include "tests/support/folders.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/services.h"
 
@@ -33,13 +34,9 @@ static std::vector<double> refreshTimes, operationTimes;
 // The two service operations a refresh of a shown service runs, alone.
 static void RunTheRefreshOperations()
 {
-    ServiceSettings s = {};
-    strcpy(s.keyName, serviceName.c_str());
-    RunServiceOperation(s.binaryPath, s.keyName, s.displayName, s.description, &s.desiredAccess, &s.serviceType,
-                        &s.startType, &s.errorControl, s.loadOrderGroup, s.dependencies, s.accountName, s.password,
-                        LoadConfig);
-    RunServiceOperation(s.binaryPath, s.keyName, s.displayName, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                        nullptr, nullptr, nullptr, QueryStatus);
+    ServiceSettings s = SettingsToLoad(serviceName);
+    RunOnSettings(&s, LoadConfig);
+    RunOnKeyName(s.keyName, QueryStatus);
 }
 
 // Refreshes and the bare operations, alternated in the window's own loop.
@@ -90,15 +87,6 @@ static double BareScmSequence()
     return Now() - start;
 }
 
-static std::string Folder(int levelsUp)
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    for (int i = 0; i <= levelsUp; i++)
-        *strrchr(path, '\\') = '\0';
-    return path;
-}
-
 // From process creation to a visible window with the caption, then closed.
 static double StartUp(const std::string &program, const char *caption)
 {
@@ -124,14 +112,8 @@ static double StartUp(const std::string &program, const char *caption)
 int main()
 {
     StartProgram();
-    serviceName = UniqueServiceName("Benchmark");
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE created = CreateServiceA(scm, serviceName.c_str(), "Benchmark service", SERVICE_ALL_ACCESS,
-                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                       TestServiceCommand(serviceName, "run").c_str(), nullptr, nullptr, nullptr,
-                                       nullptr, nullptr);
-    CloseServiceHandle(created);
-    CloseServiceHandle(scm);
+    const TestService service("Benchmark", "run");
+    serviceName = service.name;
 
     SetTimer(nullptr, 0, 50, MeasureRefresh);
     RunMainWindow();
@@ -150,14 +132,13 @@ int main()
            refresh / operations);
     printf("  the bare SCM and registry calls they make:  %.2f ms\n", Median(bare));
     printf("  running sc query and sc qc (median of 10):  %.2f ms\n", Median(sc));
-    DeleteTestService(serviceName);
 
     // Alternated, so that all three see the machine alike.
     std::vector<double> tarnex, minimal, sameTemplate;
     for (int i = 0; i < 9; i++) {
-        tarnex.push_back(StartUp(Folder(1) + "\\tarnex.exe", "Tarnex (Install/Remove)"));
-        minimal.push_back(StartUp(Folder(0) + "\\minimal_dialog.exe", "Minimal"));
-        sameTemplate.push_back(StartUp(Folder(0) + "\\template_dialog.exe", "Tarnex (Install/Remove)"));
+        tarnex.push_back(StartUp(BuiltProgram(), "Tarnex (Install/Remove)"));
+        minimal.push_back(StartUp(TestsFolder() + "\\minimal_dialog.exe", "Minimal"));
+        sameTemplate.push_back(StartUp(TestsFolder() + "\\template_dialog.exe", "Tarnex (Install/Remove)"));
     }
     const double start = Median(tarnex);
     printf("start-up to the visible main window (median of 9): %.1f ms\n", start);

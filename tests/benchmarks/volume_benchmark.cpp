@@ -37,22 +37,16 @@ static LRESULT CALLBACK CloseWhenShown(int code, WPARAM wParam, LPARAM lParam)
 int main()
 {
     StartProgram();
-    const std::string service = UniqueServiceName("Volume");
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    CloseServiceHandle(CreateServiceA(scm, service.c_str(), "Volume benchmark", SERVICE_ALL_ACCESS,
-                                      SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                      TestServiceCommand(service, "run").c_str(), nullptr, nullptr, nullptr, nullptr,
-                                      nullptr));
-    CloseServiceHandle(scm);
-
-    // Most ticks with no name (no SCM call), some where every tick asks the SCM.
-    Holdings first = {}, end = {};
     double start = Now();
-    RunRefreshes(service, {500, 1500, 98000}, &first, &end);
-    printf("100,000 refreshes in %.1f s\n", (Now() - start) / 1000);
-    printf("  after the first: %s\n", Text(first).c_str());
-    printf("  at the end:      %s\n", Text(end).c_str());
-    DeleteTestService(service);
+    {
+        // Most ticks with no name (no SCM call), some where every tick asks the SCM.
+        const TestService service("Volume", "run");
+        Holdings first = {}, end = {};
+        RunRefreshes(service.name, {500, 1500, 98000}, &first, &end);
+        printf("100,000 refreshes in %.1f s\n", (Now() - start) / 1000);
+        printf("  after the first: %s\n", Text(first).c_str());
+        printf("  at the end:      %s\n", Text(end).c_str());
+    }
 
     closer = SetWindowsHookExA(WH_CBT, CloseWhenShown, nullptr, GetCurrentThreadId());
     ShowAboutBox(nullptr, mainIcon);  // the first opening may leave lasting objects

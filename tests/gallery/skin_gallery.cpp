@@ -6,10 +6,10 @@
 #include "skin/paint.h"
 #include "skin/color.h"
 #include "skin/record.h"
-#include "skin/screen_calls.h"
 #include "skin/texture.h"
 #include "tests/support/bitmap_file.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/seams.h"
 
 #include <stdio.h>
 
@@ -41,14 +41,6 @@ static const Row rows[] = {
 };
 constexpr int RowCount = sizeof(rows) / sizeof(rows[0]);
 
-// A dark high-contrast theme: what the system's colours are while its rows
-// are drawn.
-static const int contrastElements[] = {COLOR_BTNFACE, COLOR_BTNTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
-                                       COLOR_GRAYTEXT};
-static const COLORREF contrastColours[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(26, 235, 255), RGB(0, 0, 0),
-                                           RGB(63, 242, 63)};
-constexpr int ContrastColourCount = sizeof(contrastElements) / sizeof(contrastElements[0]);
-
 // One row a state, one column a button, from top; the label in its colour.
 static void DrawRows(HDC sheet, HDC screen, HWND parent, HFONT font, int top, COLORREF labelColour)
 {
@@ -74,8 +66,7 @@ static void DrawRows(HDC sheet, HDC screen, HWND parent, HFONT font, int top, CO
             HBITMAP faceBits = CreateCompatibleBitmap(screen, c.width, ButtonHeight);
             HGDIOBJ oldFace = SelectObject(face, faceBits);
             HGDIOBJ oldFaceFont = SelectObject(face, font);
-            DRAWITEMSTRUCT item = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, rows[r].itemState, button, face,
-                                   {0, 0, c.width, ButtonHeight}, 0};
+            const DRAWITEMSTRUCT item = DrawRequest(button, face, rows[r].itemState);
             PaintSkinnedButton(&item, SkinRecord(button));
             BitBlt(sheet, x, y, c.width, ButtonHeight, face, 0, 0, SRCCOPY);
             SelectObject(face, oldFaceFont);
@@ -124,18 +115,21 @@ int main(int argc, char **argv)
 
     // Under high contrast, below the texture's row, on the plain face.
     const int contrastTop = Gap + RowCount * (ButtonHeight + Gap) + 64 + Gap;
-    COLORREF ordinary[ContrastColourCount];
-    for (int i = 0; i < ContrastColourCount; i++)
-        ordinary[i] = GetSysColor(contrastElements[i]);
-    SetSysColors(ContrastColourCount, contrastElements, contrastColours);
-    screenCalls.systemParametersInfo = HighContrastOn;
+    {
+        // A dark high-contrast theme: what the system's colours are while
+        // its rows are drawn.
+        const SystemColours theme({{COLOR_BTNFACE, RGB(0, 0, 0)},
+                                   {COLOR_BTNTEXT, RGB(255, 255, 255)},
+                                   {COLOR_HIGHLIGHT, RGB(26, 235, 255)},
+                                   {COLOR_HIGHLIGHTTEXT, RGB(0, 0, 0)},
+                                   {COLOR_GRAYTEXT, RGB(63, 242, 63)}});
+        const ScopedOverride on(screenCalls.systemParametersInfo, HighContrastOn);
+        ReadHighContrast();
+        const RECT contrast = {0, contrastTop - Gap / 2, sheetWidth, sheetHeight};
+        FillRect(sheet, &contrast, GetSysColorBrush(COLOR_BTNFACE));
+        DrawRows(sheet, screen, parent, font, contrastTop, GetSysColor(COLOR_BTNTEXT));
+    }
     ReadHighContrast();
-    const RECT contrast = {0, contrastTop - Gap / 2, sheetWidth, sheetHeight};
-    FillRect(sheet, &contrast, GetSysColorBrush(COLOR_BTNFACE));
-    DrawRows(sheet, screen, parent, font, contrastTop, GetSysColor(COLOR_BTNTEXT));
-    screenCalls.systemParametersInfo = SystemParametersInfoA;
-    ReadHighContrast();
-    SetSysColors(ContrastColourCount, contrastElements, ordinary);
     SetTextColor(sheet, RGB(0, 0, 0x40));
 
     // The texture's tile at eight times its size, to show the grain.

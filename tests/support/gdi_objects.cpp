@@ -86,6 +86,31 @@ void DestroyCanvas(Canvas &canvas)
     canvas = {};
 }
 
+static Canvas ClientCanvas(HWND window, bool fromScreen)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    Canvas canvas = CreateCanvas(client.right, client.bottom, 0);
+    if (fromScreen) {
+        HDC screen = GetDC(window);
+        BitBlt(canvas.dc, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+        ReleaseDC(window, screen);
+    } else {
+        PrintWindow(window, canvas.dc, PW_CLIENTONLY);
+    }
+    return canvas;
+}
+
+Canvas PrintedClient(HWND window)
+{
+    return ClientCanvas(window, false);
+}
+
+Canvas ShownClient(HWND window)
+{
+    return ClientCanvas(window, true);
+}
+
 COLORREF CanvasPixel(const Canvas &canvas, int x, int y)
 {
     GdiFlush();
@@ -93,13 +118,54 @@ COLORREF CanvasPixel(const Canvas &canvas, int x, int y)
     return RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF);
 }
 
-int CountPixels(const Canvas &canvas, COLORREF colour)
+template <typename Match>
+static int CountMatching(const Canvas &canvas, RECT area, Match match)
 {
+    GdiFlush();
     int count = 0;
-    for (int y = 0; y < canvas.height; y++)
-        for (int x = 0; x < canvas.width; x++)
-            count += CanvasPixel(canvas, x, y) == colour;
+    for (int y = area.top < 0 ? 0 : area.top; y < canvas.height && y < area.bottom; y++)
+        for (int x = area.left < 0 ? 0 : area.left; x < canvas.width && x < area.right; x++)
+            count += match(CanvasPixel(canvas, x, y));
     return count;
+}
+
+int CountPixels(const Canvas &canvas, COLORREF colour, RECT area)
+{
+    return CountMatching(canvas, area, [&](COLORREF pixel) { return pixel == colour; });
+}
+
+int CountPixelsWhere(const Canvas &canvas, bool (*match)(COLORREF), RECT area)
+{
+    return CountMatching(canvas, area, match);
+}
+
+DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState)
+{
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = GetDlgCtrlID(control);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.itemState = itemState;
+    item.hwndItem = control;
+    item.hDC = dc;
+    GetClientRect(control, &item.rcItem);
+    return item;
+}
+
+SystemColours::SystemColours(std::initializer_list<std::pair<int, COLORREF>> colours)
+{
+    std::vector<COLORREF> wanted;
+    for (const auto &[element, colour] : colours) {
+        elements.push_back(element);
+        saved.push_back(GetSysColor(element));
+        wanted.push_back(colour);
+    }
+    SetSysColors(int(elements.size()), elements.data(), wanted.data());
+}
+
+SystemColours::~SystemColours()
+{
+    SetSysColors(int(elements.size()), elements.data(), saved.data());
 }
 
 HICON MakeTestIcon(COLORREF (*pixels)(int x, int y), bool withAlpha)

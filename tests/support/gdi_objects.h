@@ -3,6 +3,12 @@
 
 #include <windows.h>
 
+#include <limits.h>
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
 // Live GDI objects of this process. Wine's GetGuiResources always answers 0,
 // so this reads the shared GDI handle table that the PEB points to.
 int CountGdiObjects();
@@ -20,9 +26,29 @@ struct Canvas {
     int height;
 };
 Canvas CreateCanvas(int width, int height, COLORREF fill);
+// The window's client area as it paints itself, or as the screen shows it.
+Canvas PrintedClient(HWND window);
+Canvas ShownClient(HWND window);
 void DestroyCanvas(Canvas &canvas);
 COLORREF CanvasPixel(const Canvas &canvas, int x, int y);
-int CountPixels(const Canvas &canvas, COLORREF colour);
+// The pixels inside area (the whole canvas by default) that are colour, or
+// for which match holds.
+constexpr RECT WholeCanvas = {0, 0, INT_MAX, INT_MAX};
+int CountPixels(const Canvas &canvas, COLORREF colour, RECT area = WholeCanvas);
+int CountPixelsWhere(const Canvas &canvas, bool (*match)(COLORREF), RECT area = WholeCanvas);
+
+// The request a button's parent gets to paint it whole into dc.
+DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState = 0);
+
+// System colours set for a scope, and put back however it ends.
+struct SystemColours {
+    std::vector<int> elements;
+    std::vector<COLORREF> saved;
+    explicit SystemColours(std::initializer_list<std::pair<int, COLORREF>> colours);
+    ~SystemColours();
+    SystemColours(const SystemColours &) = delete;
+    SystemColours &operator=(const SystemColours &) = delete;
+};
 
 // A 32 x 32 icon of 32-bit colour: pixels(x, y) gives each pixel's colour,
 // or NoPixel for a transparent one. With alpha, pixels are opaque (alpha

@@ -1,5 +1,17 @@
 #include "tests/support/gui_driver.h"
 
+#include "app/about_box.h"
+#include "app/file_picker.h"
+#include "app/main_window_parts.h"
+#include "app/services_picker.h"
+#include "app/startup.h"
+#include "app/tray_icon.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <string.h>
+
 #include <vector>
 
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
@@ -152,4 +164,93 @@ void RunDriven(const std::function<void()> &run, const std::function<void()> &bo
     run();
     WaitForSingleObject(driver, INFINITE);
     CloseHandle(driver);
+}
+
+bool TrayIconShown(HWND window)
+{
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    icon.hWnd = window;
+    icon.uID = TrayIconId;
+    return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
+}
+
+// Runs run() while script drives the window that found() finds, posting it
+// WM_CLOSE afterwards.
+static void Drive(const std::function<void()> &run, const std::function<HWND()> &found, const char *what,
+                  const std::function<void(HWND)> &script)
+{
+    RunDriven(run, [&] {
+        HWND window = nullptr;
+        if (!WaitUntil([&] { return (window = found()) != nullptr; })) {
+            ADD_FAILURE() << what << " did not appear";
+            return;
+        }
+        script(window);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+}
+
+void DriveMainWindow(const std::function<void(HWND)> &script)
+{
+    mainWindow = nullptr;
+    Drive([] { RunMainWindow(); },
+          [] { return mainWindow && IsWindowVisible(mainWindow) && TrayIconShown(mainWindow) ? mainWindow : nullptr; },
+          "the main window", script);
+}
+
+void DriveAboutBox(const std::function<void(HWND)> &script)
+{
+    Drive([] { ShowAboutBox(nullptr, mainIcon); },
+          [] {
+              HWND about = WaitForWindow(nullptr, "#32770", 0);
+              if (about)
+                  SetForegroundWindow(about);
+              return about && GetForegroundWindow() == about ? about : nullptr;
+          },
+          "the About box", script);
+}
+
+void DrivePicker(LONG mode, const std::function<void(HWND, HWND)> &script)
+{
+    pickerMode = mode;
+    strcpy(pickedName, "stale");
+    Drive([] { RunServicesPicker(nullptr, mainIcon); }, [] { return WaitForWindow("Selecting...", "#32770", 0); },
+          "the picker", [&](HWND picker) { script(picker, GetDlgItem(picker, PickerList)); });
+}
+
+OpenDialogSeen AnswerOpenDialog(HWND dialog, const std::string &typed)
+{
+    constexpr int FileNameBox = 0x47C;   // cmb13 of the Explorer-style dialog
+    constexpr int FileTypeList = 0x470;  // cmb1
+    const OpenDialogSeen seen = {ControlText(dialog, FileNameBox), ControlText(dialog, FileTypeList), TextOf(dialog)};
+    if (typed.empty()) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        SetDlgItemTextA(dialog, FileNameBox, typed.c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    return seen;
+}
+
+static struct {
+    std::string typed;
+    OpenDialogSeen *seen;
+} pick;
+
+static void CALLBACK AnswerWhenOpen(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND dialog = FindWindowA("#32770", "Selecting a File");
+    if (!dialog || GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId())
+        return;
+    KillTimer(nullptr, timer);
+    *pick.seen = AnswerOpenDialog(dialog, pick.typed);
+}
+
+BOOL PickFileAnswered(char *path, const std::string &typed, OpenDialogSeen *seen)
+{
+    pick = {typed, seen};
+    *seen = {};
+    SetTimer(nullptr, 0, 50, AnswerWhenOpen);
+    return PickFile(nullptr, "Selecting a File", path, MAX_PATH, AllFilesFilter);
 }

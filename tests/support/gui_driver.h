@@ -40,3 +40,25 @@ bool ChooseFromPopupMenu(std::initializer_list<WPARAM> keys, DWORD timeoutMs = 3
 
 // Runs body on a new thread while run() runs on this one; joins both.
 void RunDriven(const std::function<void()> &run, const std::function<void()> &body);
+
+// Each runs its window on this thread while script drives it from another,
+// once the window is all made; closes the window afterwards if the script
+// has not.
+void DriveMainWindow(const std::function<void(HWND window)> &script);
+void DriveAboutBox(const std::function<void(HWND about)> &script);
+// The picker in mode (PickServices or PickGroups), pickedName "stale" before.
+void DrivePicker(LONG mode, const std::function<void(HWND picker, HWND list)> &script);
+
+// The Open dialog as it opened: its file-name box, file type and title.
+// Answered with typed in the file-name box and OK, or cancelled when typed
+// is empty.
+struct OpenDialogSeen {
+    std::string fileName, fileType, title;
+};
+OpenDialogSeen AnswerOpenDialog(HWND dialog, const std::string &typed);
+// The binary-path picker on path (MAX_PATH bytes), its dialog answered so
+// from this thread; what PickFile returned, and what the dialog showed.
+BOOL PickFileAnswered(char *path, const std::string &typed, OpenDialogSeen *seen);
+
+// The window's icon is in the tray: the last thing the main window makes.
+bool TrayIconShown(HWND window);

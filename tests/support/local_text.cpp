@@ -5,9 +5,9 @@ std::wstring LocalWideText()
 {
     switch (GetACP()) {
     case 932:
-        return L"\x30BD\x30D5\x30C8\x8868\x793A";  // ソフト表示: ソ and 表 end in 0x5C
+        return L"\x30BD\x30D5\x30C8\x8868\x793A\x5012";  // ソフト表示倒: ソ and 表 end in 0x5C, 倒 in 0x7C
     case 936:
-        return L"\x4E57\x4E8C\x670D\x52A1";  // 乗二服务: 乗 ends in 0x5C, 二 in 0xFE
+        return L"\x4E57\x4E8C\x670D\x52A1\x5104";  // 乗二服务億: 乗 ends in 0x5C, 二 in 0xFE, 億 in 0x7C
     case 1251:
         return L"\x0421\x043B\x0443\x0436\x0431\x0430";  // Служба
     case CP_UTF8:

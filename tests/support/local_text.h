@@ -6,8 +6,8 @@
 #include <string>
 
 // A text the process's code page holds exactly: under 932 and 936 with
-// characters whose second byte is a backslash (and under 936 one whose
-// second byte is 0xFE), under UTF-8 in several scripts with an emoji.
+// characters whose second byte is a backslash or a bar (and under 936 one
+// whose second byte is 0xFE), under UTF-8 in several scripts with an emoji.
 std::wstring LocalWideText();
 
 // Conversions between UTF-16 and a code page (the process's by default).

@@ -1,6 +1,7 @@
 #include "tests/support/long_run.h"
 
-#include "app/main_window.h"
+#include "app/main_window_parts.h"
+#include "app/tray_icon.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/services.h"
 
@@ -86,8 +87,7 @@ static void CALLBACK DriveRefreshes(HWND, UINT, UINT_PTR timer, DWORD)
 void RunRefreshes(const std::string &service, TicksPerState ticks, Holdings *first, Holdings *end)
 {
     run = {service, ticks, first, end};
-    CountScmHandles();
+    ScmHandleCount counted;
     SetTimer(nullptr, 0, 20, DriveRefreshes);
     RunMainWindow();
-    StopCountingScmHandles();
 }

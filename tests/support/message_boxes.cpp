@@ -1,6 +1,7 @@
 #include "tests/support/message_boxes.h"
 
 #include <algorithm>
+#include <utility>
 
 static HHOOK boxHook;
 static std::vector<RecordedBox> seenBoxes;
@@ -40,7 +41,7 @@ static LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(boxHook, code, wParam, lParam);
 }
 
-void WatchMessageBoxes(std::vector<int> answers)
+BoxWatch::BoxWatch(std::vector<int> answers)
 {
     seenBoxes.clear();
     openBoxes.clear();
@@ -48,10 +49,13 @@ void WatchMessageBoxes(std::vector<int> answers)
     boxHook = SetWindowsHookExA(WH_CBT, BoxHookProc, nullptr, GetCurrentThreadId());
 }
 
-std::vector<RecordedBox> StopWatchingMessageBoxes()
+BoxWatch::~BoxWatch()
 {
-    if (boxHook)
-        UnhookWindowsHookEx(boxHook);
+    UnhookWindowsHookEx(boxHook);
     boxHook = nullptr;
-    return std::move(seenBoxes);
+}
+
+std::vector<RecordedBox> BoxWatch::Seen()
+{
+    return std::exchange(seenBoxes, {});
 }

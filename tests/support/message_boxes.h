@@ -1,5 +1,5 @@
-// Records and answers the message boxes that the calling thread shows, so
-// that no test waits for a person.
+// Records and answers the message boxes that the calling thread shows while
+// it lives, so that no test waits for a person.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,13 @@ struct RecordedBox {
     std::string text;
 };
 
-// Starts recording on this thread; each box is answered with the next of
-// answers, and with IDOK once they run out.
-void WatchMessageBoxes(std::vector<int> answers = {});
-// Stops recording and returns what was seen.
-std::vector<RecordedBox> StopWatchingMessageBoxes();
+// Each box is answered with the next of answers, and with IDOK once they
+// run out.
+struct BoxWatch {
+    explicit BoxWatch(std::vector<int> answers = {});
+    ~BoxWatch();
+    // What was seen so far; the record starts anew.
+    std::vector<RecordedBox> Seen();
+    BoxWatch(const BoxWatch &) = delete;
+    BoxWatch &operator=(const BoxWatch &) = delete;
+};

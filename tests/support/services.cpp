@@ -1,6 +1,8 @@
 #include "tests/support/services.h"
 
-#include "service/scm_calls.h"
+#include "tests/support/folders.h"
+
+#include <gtest/gtest.h>
 
 #include <string.h>
 
@@ -12,17 +14,32 @@ static std::string QuitEventName(const std::string &serviceName)
     return "Global\\TarnexTestQuit_" + serviceName;
 }
 
-static std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    *strrchr(path, '\\') = '\0';
-    return path;
-}
-
 std::string TestServiceCommand(const std::string &serviceName, const char *mode)
 {
-    return "\"" + ProgramFolder() + "\\tarnex_test_service.exe\" " + mode + " " + serviceName;
+    return "\"" + TestsFolder() + "\\tarnex_test_service.exe\" " + mode + " " + serviceName;
+}
+
+ServiceSettings SettingsToInstall(const std::string &name, const char *mode)
+{
+    ServiceSettings settings = {};
+    strcpy(settings.keyName, name.c_str());
+    strcpy(settings.binaryPath, TestServiceCommand(name, mode).c_str());
+    strcpy(settings.displayName, ("Display " + name).c_str());
+    strcpy(settings.description, "abc");
+    settings.desiredAccess = SERVICE_ALL_ACCESS;
+    settings.serviceType = SERVICE_WIN32_OWN_PROCESS;
+    settings.startType = SERVICE_DEMAND_START;
+    settings.errorControl = SERVICE_ERROR_NORMAL;
+    DependencyTextToList(settings.dependencies, sizeof(settings.dependencies));
+    return settings;
+}
+
+ServiceSettings SettingsToLoad(const std::string &name)
+{
+    ServiceSettings settings = {};
+    strcpy(settings.keyName, name.c_str());
+    settings.desiredAccess = settings.serviceType = settings.startType = settings.errorControl = 0xFFFFFFFF;
+    return settings;
 }
 
 std::string UniqueServiceName(const char *stem)
@@ -149,37 +166,37 @@ static SC_HANDLE Counted(SC_HANDLE handle)
 
 static SC_HANDLE WINAPI CountedOpenSCManager(LPCSTR machine, LPCSTR database, DWORD access)
 {
-    return Counted(PlatformScmCalls.openSCManager(machine, database, access));
+    return Counted(OpenSCManagerA(machine, database, access));
 }
 
 static SC_HANDLE WINAPI CountedOpenService(SC_HANDLE scm, LPCSTR name, DWORD access)
 {
-    return Counted(PlatformScmCalls.openService(scm, name, access));
+    return Counted(OpenServiceA(scm, name, access));
 }
 
 static SC_HANDLE WINAPI CountedCreateService(SC_HANDLE scm, LPCSTR name, LPCSTR display, DWORD access, DWORD type,
                                              DWORD start, DWORD errorControl, LPCSTR path, LPCSTR group, LPDWORD tag,
                                              LPCSTR dependencies, LPCSTR account, LPCSTR password)
 {
-    return Counted(PlatformScmCalls.createService(scm, name, display, access, type, start, errorControl, path, group,
-                                                  tag, dependencies, account, password));
+    return Counted(CreateServiceA(scm, name, display, access, type, start, errorControl, path, group, tag,
+                                  dependencies, account, password));
 }
 
 static BOOL WINAPI CountedClose(SC_HANDLE handle)
 {
-    const BOOL closed = PlatformScmCalls.closeServiceHandle(handle);
+    const BOOL closed = CloseServiceHandle(handle);
     if (closed)
         InterlockedDecrement(&openScmHandles);
     return closed;
 }
 
-void CountScmHandles()
+ScmHandleCount::ScmHandleCount()
+    : openSCManager(scmCalls.openSCManager, CountedOpenSCManager),
+      openService(scmCalls.openService, CountedOpenService),
+      createService(scmCalls.createService, CountedCreateService),
+      closeServiceHandle(scmCalls.closeServiceHandle, CountedClose)
 {
     openScmHandles = 0;
-    scmCalls.openSCManager = CountedOpenSCManager;
-    scmCalls.openService = CountedOpenService;
-    scmCalls.createService = CountedCreateService;
-    scmCalls.closeServiceHandle = CountedClose;
 }
 
 int OpenScmHandles()
@@ -187,9 +204,29 @@ int OpenScmHandles()
     return int(openScmHandles);
 }
 
-void StopCountingScmHandles()
+TestService::TestService(const char *stem) : name(UniqueServiceName(stem)) {}
+
+TestService::TestService(const char *stem, const char *mode, DWORD type, const char *group)
+    : name(UniqueServiceName(stem))
 {
-    scmCalls = PlatformScmCalls;
+    Install(mode, type, group);
+}
+
+TestService::~TestService()
+{
+    DeleteTestService(name);
+}
+
+void TestService::Install(const char *mode, DWORD type, const char *group) const
+{
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    SC_HANDLE service = CreateServiceA(scm, name.c_str(), ("Display " + name).c_str(), SERVICE_ALL_ACCESS, type,
+                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, Command(mode).c_str(), group,
+                                       nullptr, nullptr, nullptr, nullptr);
+    EXPECT_TRUE(service) << "installing " << name << ": " << GetLastError();
+    if (service)
+        CloseServiceHandle(service);
+    CloseServiceHandle(scm);
 }
 
 WideServiceConfig ReadWideServiceConfig(const std::wstring &name)

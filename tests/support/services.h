@@ -6,11 +6,19 @@
 
 #include <string>
 
+#include "service/operation.h"
+#include "tests/support/seams.h"
+
 // Modes of the test service program, chosen by an argument in its binary path.
 // run: runs until stopped. nostop: accepts no controls. paused: reports
 // PAUSED. pending: stays START_PENDING. exit: the process ends at once.
 // slowstop: runs, and stays STOP_PENDING for half a second when stopped.
 std::string TestServiceCommand(const std::string &serviceName, const char *mode);
+
+// A record as a fresh form would fill it for the test service in mode.
+ServiceSettings SettingsToInstall(const std::string &name, const char *mode = "run");
+// The record as the main window prepares it for a load.
+ServiceSettings SettingsToLoad(const std::string &name);
 
 // A service name no other test run uses.
 std::string UniqueServiceName(const char *stem);
@@ -36,17 +44,30 @@ WideServiceConfig ReadWideServiceConfig(const std::wstring &name);
 // Runs a Windows command line, returns its standard output (CR removed).
 std::string RunAndCapture(const std::string &commandLine, DWORD *exitCode = nullptr);
 
-// SCM handles the program has opened and not closed, counted through the SCM
-// seam from the moment counting starts.
-void CountScmHandles();
+// SCM handles the program opens and does not close while it lives,
+// counted through the SCM seam.
+struct ScmHandleCount {
+    ScopedOverride<decltype(&OpenSCManagerA)> openSCManager;
+    ScopedOverride<decltype(&OpenServiceA)> openService;
+    ScopedOverride<decltype(&CreateServiceA)> createService;
+    ScopedOverride<decltype(&CloseServiceHandle)> closeServiceHandle;
+    ScmHandleCount();
+};
 int OpenScmHandles();
-void StopCountingScmHandles();
 
-// Deletes the test service when the scope ends, whatever happened in it.
-struct ServiceCleanup {
+// A service for one test, under a name no other test run uses; stopped
+// (whatever its mode) and deleted when the scope ends.
+struct TestService {
     std::string name;
-    explicit ServiceCleanup(std::string serviceName) : name(std::move(serviceName)) {}
-    ~ServiceCleanup() { DeleteTestService(name); }
-    ServiceCleanup(const ServiceCleanup &) = delete;
-    ServiceCleanup &operator=(const ServiceCleanup &) = delete;
+    // Not installed: a name for the test to install under.
+    explicit TestService(const char *stem);
+    // Installed and stopped, demand start, running the test service program
+    // in mode, displayed as "Display <name>".
+    TestService(const char *stem, const char *mode, DWORD type = SERVICE_WIN32_OWN_PROCESS,
+                const char *group = nullptr);
+    ~TestService();
+    void Install(const char *mode = "run", DWORD type = SERVICE_WIN32_OWN_PROCESS, const char *group = nullptr) const;
+    std::string Command(const char *mode = "run") const { return TestServiceCommand(name, mode); }
+    TestService(const TestService &) = delete;
+    TestService &operator=(const TestService &) = delete;
 };

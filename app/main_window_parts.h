@@ -1,0 +1,50 @@
+// What the main window's own files share: main_window.cpp (the window),
+// main_commands.cpp (its commands), main_form.cpp (reading the form) and
+// form_refresh.cpp (the refresh). Used inside the main window only.
+#pragma once
+
+#include "app/main_window.h"
+#include "service/settings.h"
+
+#include <windows.h>
+
+extern HWND mainWindow;
+
+// main_form.cpp: the form's text fields, the bytes their record fields hold
+// (the terminating zero included), and their names as the labels give them.
+struct FormTextField {
+    int id;
+    DWORD size;
+    const char *name;
+};
+constexpr int FormTextFieldCount = 7;
+// Positions in formTextFields, which lists the fields in the form's order.
+enum FormTextIndex : int { KeyNameText = 0, DependenciesText = 4 };
+extern const FormTextField formTextFields[FormTextFieldCount];
+
+// The working copy of the form.
+extern ServiceSettings serviceSettings;
+
+// Reads a text field into the record; false, after refusing the command
+// (its verb in the refusal's title), when the record cannot hold its text
+// as typed. The form stays as it is.
+bool ReadFormField(HWND window, const char *verb, int index, char *text);
+// Reads the whole form as Install takes it; false, the password wiped,
+// after a refusal.
+bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
+
+// main_commands.cpp: a click of one of the window's buttons but Close.
+void OnMainCommand(HWND window, WPARAM wParam);
+
+// form_refresh.cpp: the once-a-second refresh.
+constexpr UINT_PTR RefreshTimerId = 0;
+void StartRefreshing(HWND window);
+// Reads the key name and shows the service's state in the form.
+void RefreshForm(HWND window);
+// A new main window, or a form written by a command: the refresh sets every
+// part of the form anew.
+void ForgetFormState(HWND window);
+// The key name was edited: a refused service no longer stops the refresh.
+void OnKeyNameEdited(HWND window);
+// From the moment the window is closed, nothing is refreshed.
+void StopRefreshing(HWND window);

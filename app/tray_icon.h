@@ -1,0 +1,43 @@
+// The tray icon and its menu: the program lives on in the notification area
+// while its window is minimised.
+#pragma once
+
+#include <windows.h>
+
+constexpr UINT TrayNotifyMessage = WM_USER + 5;
+constexpr UINT TrayIconId = 500;
+
+enum TrayCommand : int {
+    TrayRestore = 501,
+    TrayAbout = 502,
+    TrayStart = 503,
+    TrayStop = 504,
+    TrayEventViewer = 505,
+    TrayServicesConsole = 506,
+    TrayClose = 507,
+};
+
+extern HMENU trayMenu;
+
+// Makes the menu for a new window.
+void CreateTrayMenu();
+// Adds the icon for window, showing icon.
+void AddTrayIcon(HWND window, HICON icon);
+// Adds the icon again, as after a restart of the shell's taskbar.
+void ShowTrayIcon();
+// Whether message tells every top-level window that the taskbar was made.
+bool IsTaskbarCreated(UINT message);
+// Removes the icon for good; once is enough, later calls do nothing.
+void RemoveTrayIcon();
+// Removes the icon if it is still there, and destroys the menu.
+void DestroyTray();
+
+// Enables or greys the menu's Start and Stop.
+void EnableTrayCommands(BOOL start, BOOL stop);
+// The enabling is set anew at the next call, whatever it was.
+void ForgetTrayCommands();
+
+// Answers a notification of the icon: opens the menu or restores the window
+// and carries out the tray's own commands. Returns the command chosen that
+// the window carries out (About, Start, Stop, Close), or 0.
+UINT AnswerTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
