@@ -172,12 +172,12 @@ void PaintPicture(HWND window)
 // version block it stays as it is.
 static void AppendVersionToCaption(HWND window)
 {
-    static decltype(&GetFileVersionInfoSizeA) getSize;
-    static decltype(&GetFileVersionInfoA) getInfo;
-    static decltype(&VerQueryValueA) queryValue;
-    if (!SystemFunction(getSize, "version.dll", "GetFileVersionInfoSizeA") ||
-        !SystemFunction(getInfo, "version.dll", "GetFileVersionInfoA") ||
-        !SystemFunction(queryValue, "version.dll", "VerQueryValueA"))
+    static decltype(&GetFileVersionInfoSizeW) getSize;
+    static decltype(&GetFileVersionInfoW) getInfo;
+    static decltype(&VerQueryValueW) queryValue;
+    if (!SystemFunction(getSize, "version.dll", "GetFileVersionInfoSizeW") ||
+        !SystemFunction(getInfo, "version.dll", "GetFileVersionInfoW") ||
+        !SystemFunction(queryValue, "version.dll", "VerQueryValueW"))
         return;
     DWORD ignored = 0;
     const DWORD size = getSize(programPath, &ignored);
@@ -187,17 +187,17 @@ static void AppendVersionToCaption(HWND window)
     if (!block)
         return;
     if (getInfo(programPath, 0, size, block)) {
-        char *version = nullptr;
+        WCHAR *version = nullptr;
         UINT length = 0;
-        if (!queryValue(block, "\\\\StringFileInfo\\\\040904E4\\\\FileVersion",
-                            reinterpret_cast<void **>(&version), &length))
+        if (!queryValue(block, L"\\StringFileInfo\\040904E4\\FileVersion", reinterpret_cast<void **>(&version),
+                        &length))
             version = nullptr;
-        char caption[MAX_PATH];
-        GetWindowTextA(window, caption, sizeof(caption));
-        strncat(caption, " Version: ", sizeof(caption) - strlen(caption) - 1);
+        WCHAR caption[MAX_PATH];
+        GetWindowTextW(window, caption, MAX_PATH);
+        lstrcpynW(caption + lstrlenW(caption), L" Version: ", MAX_PATH - lstrlenW(caption));
         if (version)
-            strncat(caption, version, sizeof(caption) - strlen(caption) - 1);
-        SetWindowTextA(window, caption);
+            lstrcpynW(caption + lstrlenW(caption), version, MAX_PATH - lstrlenW(caption));
+        SetWindowTextW(window, caption);
     }
     GlobalFree(block);
 }

@@ -48,6 +48,10 @@ static HWND optionLists[4];
 // Install, Remove, Start and Stop.
 static HWND commandButtons[4];
 
+// A group outside the system's group order that the list took for the
+// shown service; empty when it took none.
+static char addedGroup[FieldSize];
+
 void ForgetFormState(HWND window)
 {
     shown.bodyEnabled = -1;
@@ -69,6 +73,7 @@ void ForgetFormState(HWND window)
 void StartRefreshing(HWND window)
 {
     refreshStopped = false;
+    addedGroup[0] = '\0';
     SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
@@ -146,18 +151,40 @@ static void PrepareForLoad(ServiceSettings &s)
     s.desiredAccess = s.serviceType = s.startType = s.errorControl = 0xFFFFFFFF;
 }
 
+// The added group leaves the list with its service: offered to another
+// service or a new one, it would pass for a group of the system's order.
+static void DropAddedGroup()
+{
+    if (!addedGroup[0])
+        return;
+    HWND groups = optionLists[3];
+    const LRESULT row = SendMessageA(groups, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(addedGroup));
+    if (row > 0) {
+        const bool selected = SendMessageA(groups, CB_GETCURSEL, 0, 0) == row;
+        SendMessageA(groups, CB_DELETESTRING, row, 0);
+        if (selected)
+            SendMessageA(groups, CB_SETCURSEL, 0, 0);
+    }
+    addedGroup[0] = '\0';
+    // Rows below the dropped one have moved: the selection shown is no
+    // longer known.
+    shown.rows[3] = -2;
+}
+
 // The row of the service's own group. A group outside the system's group
-// order (many of Windows' own services have one) joins the list, so that
-// the form shows it and a copy of the service is installed in it.
+// order (many of Windows' own services have one) joins the list while the
+// service is shown, so that the form shows it.
 static int GroupRow(const char *group)
 {
+    if (addedGroup[0] && lstrcmpiA(addedGroup, group))
+        DropAddedGroup();
     const int row = GroupIndexForName(optionLists[3], group);
     if (row || !group[0])
         return row;
     const LRESULT added = SendMessageA(optionLists[3], CB_ADDSTRING, 0, LPARAM(group));
     if (added < 0)
         return 0;
-    // Rows below the new one have moved: the selection shown is no longer known.
+    lstrcpynA(addedGroup, group, sizeof(addedGroup));
     shown.rows[3] = -2;
     return int(added);
 }
@@ -188,6 +215,7 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
 // kept as a template.
 static void ShowNewService(HWND window)
 {
+    DropAddedGroup();
     EnableFormBody(window, TRUE);
     EnableTrayCommands(FALSE, FALSE);
     SetCommands(AllCommands, GetWindowTextLengthW(binaryPathField) ? InstallBit : 0);
@@ -206,6 +234,7 @@ void RefreshForm(HWND window)
     if (!exact) {
         ShowNewService(window);
     } else if (!s.keyName[0]) {
+        DropAddedGroup();
         EnableFormBody(window, TRUE);
         EnableTrayCommands(FALSE, FALSE);
         SetCommands(AllCommands, 0);

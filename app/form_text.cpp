@@ -25,21 +25,6 @@ static void WipeAndFree(WCHAR *text)
     GlobalFree(text);
 }
 
-// The bytes text takes in the program's code page, its terminating zero
-// included; 0 when the code page cannot hold it exactly: a legacy code page
-// would otherwise put a look-alike (a plain letter for a full-width one) or
-// a question mark in its place, and UTF-8 a replacement for a lone half of
-// a surrogate pair.
-static int ExactBytes(const WCHAR *text, char *converted, int size)
-{
-    const UINT codePage = ProgramCodePage();
-    const bool utf8 = codePage == CP_UTF8;
-    BOOL lost = FALSE;
-    const int bytes = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text, -1,
-                                          converted, size, nullptr, utf8 ? nullptr : &lost);
-    return lost ? 0 : bytes;
-}
-
 TextFit ReadFormText(HWND field, char *text, DWORD size)
 {
     text[0] = '\0';
@@ -47,26 +32,49 @@ TextFit ReadFormText(HWND field, char *text, DWORD size)
     WCHAR *wide = FieldText(field, &length);
     if (!wide)
         return TextTooLong;
-    const int bytes = ExactBytes(wide, nullptr, 0);
+    const int bytes = ExactProgramText(wide, nullptr, 0);
     TextFit fit = TextFits;
     if (!bytes)
         fit = TextNotRepresentable;
     else if (DWORD(bytes) > size)
         fit = TextTooLong;
     else
-        ExactBytes(wide, text, int(size));
+        ExactProgramText(wide, text, int(size));
     WipeAndFree(wide);
     return fit;
 }
 
-void KeepFormTextWithin(HWND field, DWORD size)
+// The password is kept no copy of: its field undoes the one change that
+// passed its bytes itself, which its undo is emptied for after every change
+// that fits. A change it cannot undo (a text set whole) is kept as set, for
+// Install to refuse.
+static void KeepPasswordWithin(HWND field, DWORD size)
 {
     int length;
     WCHAR *text = FieldText(field, &length);
     if (!text)
         return;
+    const DWORD bytes = DWORD(ExactProgramText(text, nullptr, 0));
+    WipeAndFree(text);
+    if (bytes > size && SendMessageW(field, EM_CANUNDO, 0, 0)) {
+        SendMessageW(field, EM_UNDO, 0, 0);  // which comes back here as a change that fits
+        MessageBeep(MB_OK);
+    }
+    SendMessageW(field, EM_EMPTYUNDOBUFFER, 0, 0);
+}
+
+void KeepFormTextWithin(HWND field, DWORD size)
+{
+    if (GetWindowLongA(field, GWL_STYLE) & ES_PASSWORD) {
+        KeepPasswordWithin(field, size);
+        return;
+    }
+    int length;
+    WCHAR *text = FieldText(field, &length);
+    if (!text)
+        return;
     auto *fitting = static_cast<WCHAR *>(GetPropA(field, FittingTextProperty));
-    if (fitting && DWORD(ExactBytes(text, nullptr, 0)) > size) {
+    if (fitting && DWORD(ExactProgramText(text, nullptr, 0)) > size) {
         // The change would pass the field's bytes: back to the text before
         // it, the caret where the change began.
         DWORD caret = 0;

@@ -19,6 +19,7 @@ TextFit ReadFormText(HWND field, char *text, DWORD size);
 // Keeps a field within size bytes while it is edited: a change after which
 // its text would take more is undone whole, as the edit control refuses
 // what passes its limit in characters. Called at every change of the field;
-// ForgetFormText frees what it keeps, when the field goes.
+// ForgetFormText frees what it keeps of a field's text (of a password
+// field's, nothing), when the field goes.
 void KeepFormTextWithin(HWND field, DWORD size);
 void ForgetFormText(HWND field);

@@ -57,11 +57,13 @@ static void PickKeyName(HWND window)
     RefreshForm(window);
 }
 
-// A chosen executable's file name is proposed as key name, display name and
-// description while all three are empty.
+// The Open dialog starts on the field's program. A chosen executable's file
+// name is proposed as key name, display name and description while all
+// three are empty.
 static void PickBinaryPath(HWND window)
 {
     ServiceSettings &s = serviceSettings;
+    ReadFormText(GetDlgItem(window, BinaryPathField), s.binaryPath, sizeof(s.binaryPath));
     if (!PickFile(window, "Selecting a File", s.binaryPath, sizeof(s.binaryPath), AllFilesFilter))
         return;
     SetDlgItemTextA(window, BinaryPathField, s.binaryPath);

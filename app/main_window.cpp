@@ -282,14 +282,22 @@ static void OnShown(HWND window)
         accessibleNameCalls.setName(GetDlgItem(window, picker.id), picker.name);
 }
 
-// Minimised, the program lives on as its tray icon alone.
+// Minimised, the program lives on as its tray icon alone; without a
+// notification area (Server Core, a shell without one, Explorer restarting)
+// it stays a minimised window, reachable as any other.
 static void OnSize(HWND window, WPARAM kind)
 {
-    if (kind == SIZE_MINIMIZED) {
-        ShowTrayIcon();
+    if (kind == SIZE_MINIMIZED && ShowTrayIcon())
         ShowWindow(window, SW_HIDE);
-    }
     InvalidateRect(window, nullptr, TRUE);
+}
+
+// The taskbar was made anew, or at last: the icon goes into it. A window
+// hidden behind an icon that the taskbar will not take comes back.
+static void OnTaskbarCreated(HWND window)
+{
+    if (!ShowTrayIcon() && !IsWindowVisible(window) && !mainWindowClosing)
+        ShowWindow(window, SW_SHOWMINNOACTIVE);
 }
 
 // The window ends once every box open inside its loop is dismissed; its
@@ -358,7 +366,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     if (TextureDialogMessage(window, message, wParam, lParam, &textured))
         return textured;
     if (IsTaskbarCreated(message)) {
-        ShowTrayIcon();
+        OnTaskbarCreated(window);
         return 0;
     }
     switch (message) {

@@ -10,7 +10,7 @@
 
 HINSTANCE moduleInstance;
 HICON mainIcon;
-char programPath[MAX_PATH];
+WCHAR programPath[UNICODE_STRING_MAX_CHARS + 1];
 
 void StartProgram()
 {
@@ -34,6 +34,7 @@ void StartProgram()
     // The program's own file, however it was started: run as "tarnex" from
     // its folder, the command line names neither the folder nor ".exe". A
     // path cut to fit would name another file, or none.
-    if (GetModuleFileNameA(nullptr, programPath, sizeof(programPath)) >= sizeof(programPath))
-        programPath[0] = '\0';
+    const DWORD capacity = sizeof(programPath) / sizeof(programPath[0]);
+    if (GetModuleFileNameW(nullptr, programPath, capacity) >= capacity)
+        programPath[0] = L'\0';
 }

@@ -5,7 +5,10 @@
 
 extern HINSTANCE moduleInstance;
 extern HICON mainIcon;              // icon 500, the program's icon
-extern char programPath[MAX_PATH];  // the program's own file, full path
+// The program's own file, full path, whatever the folder's length: a path
+// in any language takes more bytes in UTF-8 than MAX_PATH holds long before
+// it takes more characters.
+extern WCHAR programPath[UNICODE_STRING_MAX_CHARS + 1];
 
 // Prepares the process and the program-wide values; the main window runs next.
 void StartProgram();

@@ -4,16 +4,24 @@
 
 #include "app/system_tools.h"
 
-#include <shellapi.h>
 #include <stddef.h>
 
+// The record with the fields version 4 added, without which Windows shows
+// no tooltip for the icon.
+static_assert(offsetof(NOTIFYICONDATAA, hBalloonIcon) + sizeof(HICON) == sizeof(NOTIFYICONDATAA));
 #ifndef _WIN64
-static_assert(offsetof(NOTIFYICONDATAA, guidItem) == 488, "the tray takes the version 2 record");
+static_assert(sizeof(NOTIFYICONDATAA) == 508, "the version 4 record");
 #endif
 
 HMENU trayMenu;
+TrayCalls trayCalls = {Shell_NotifyIconA};
 
 static NOTIFYICONDATAA trayIconData;
+// The shell took the icon: it is in the notification area, as far as known.
+static bool iconInTray;
+// The last event of the icon: a right click's release comes just before the
+// context menu it opens.
+static UINT lastEvent;
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
 // From the icon's removal on, nothing adds it again or answers its clicks.
@@ -47,18 +55,22 @@ void CreateTrayMenu()
     }
     trayIconData = {};
     trayGone = false;
+    iconInTray = false;
     trayMenuOpen = false;
     ForgetTrayCommands();
 }
 
 // The icon then reports in version 4's form: the anchor point of a click or
-// of the keyboard comes with every notification.
-void ShowTrayIcon()
+// of the keyboard comes with every notification. An icon the shell still
+// has is refused a second addition, and is changed instead.
+bool ShowTrayIcon()
 {
     if (trayGone || !trayIconData.hWnd)
-        return;
-    Shell_NotifyIconA(NIM_ADD, &trayIconData);
-    Shell_NotifyIconA(NIM_SETVERSION, &trayIconData);
+        return false;
+    iconInTray = trayCalls.notifyIcon(NIM_ADD, &trayIconData) || trayCalls.notifyIcon(NIM_MODIFY, &trayIconData);
+    if (iconInTray)
+        trayCalls.notifyIcon(NIM_SETVERSION, &trayIconData);
+    return iconInTray;
 }
 
 // An elevated window hears that the taskbar was made only when it lets the
@@ -67,10 +79,10 @@ void AddTrayIcon(HWND window, HICON icon)
 {
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     ChangeWindowMessageFilterEx(window, taskbarCreatedMessage, MSGFLT_ALLOW, nullptr);
-    trayIconData.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    trayIconData.cbSize = sizeof(trayIconData);
     trayIconData.hWnd = window;
     trayIconData.uID = TrayIconId;
-    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
     trayIconData.uCallbackMessage = TrayNotifyMessage;
     trayIconData.hIcon = icon;
     lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
@@ -85,9 +97,10 @@ bool IsTaskbarCreated(UINT message)
 
 void RemoveTrayIcon()
 {
-    if (!trayGone && trayIconData.hWnd)
-        Shell_NotifyIconA(NIM_DELETE, &trayIconData);
+    if (!trayGone && iconInTray)
+        trayCalls.notifyIcon(NIM_DELETE, &trayIconData);
     trayGone = true;
+    iconInTray = false;
 }
 
 void DestroyTray()
@@ -148,11 +161,17 @@ static UINT OpenTrayMenu(HWND window, POINT anchor)
 // lParam, the anchor point in wParam), or as a shell that took no version
 // does (the mouse message in lParam, the icon in wParam; a right click's
 // release stands for the context menu). False when it is not the icon's.
+// The anchor is for the keyboard: a menu the mouse asked for opens at the
+// cursor, in the program's own scale whatever the display's scaling.
 static bool DecodeTrayNotify(WPARAM wParam, LPARAM lParam, UINT *event, POINT *anchor)
 {
     if (HIWORD(lParam) == TrayIconId) {
         *event = LOWORD(lParam);
+        const bool byMouse = *event == WM_CONTEXTMENU && lastEvent == WM_RBUTTONUP;
+        lastEvent = *event;
         *anchor = {short(LOWORD(wParam)), short(HIWORD(wParam))};
+        if (byMouse)
+            GetCursorPos(anchor);
         return true;
     }
     if (wParam != TrayIconId)

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 constexpr UINT TrayNotifyMessage = WM_USER + 5;
 constexpr UINT TrayIconId = 500;
 
@@ -23,8 +25,10 @@ extern HMENU trayMenu;
 void CreateTrayMenu();
 // Adds the icon for window, showing icon.
 void AddTrayIcon(HWND window, HICON icon);
-// Adds the icon again, as after a restart of the shell's taskbar.
-void ShowTrayIcon();
+// Puts the icon into the notification area, again if the shell forgot it
+// (after a restart of its taskbar); false when the shell has no
+// notification area to take it, when the window must not hide behind it.
+bool ShowTrayIcon();
 // Whether message tells every top-level window that the taskbar was made.
 bool IsTaskbarCreated(UINT message);
 // Removes the icon for good; once is enough, later calls do nothing.
@@ -41,3 +45,11 @@ void ForgetTrayCommands();
 // and carries out the tray's own commands. Returns the command chosen that
 // the window carries out (About, Start, Stop, Close), or 0.
 UINT AnswerTrayNotify(HWND window, WPARAM wParam, LPARAM lParam);
+
+// The shell's notification area, which Wine always has and whose tooltip
+// flag it ignores. The program asks the platform; tests may point this
+// elsewhere.
+struct TrayCalls {
+    decltype(&Shell_NotifyIconA) notifyIcon;
+};
+extern TrayCalls trayCalls;

@@ -7,13 +7,13 @@
 #include <string.h>
 
 #ifndef _WIN64
-static_assert(sizeof(QUERY_SERVICE_CONFIGA) == 36, "the first configuration query holds the fixed part only");
+static_assert(sizeof(QUERY_SERVICE_CONFIGW) == 36, "the first configuration query holds the fixed part only");
 #endif
 
 LONG keyNameRejected;
 LONG scmAccessDenied;
 
-ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigA, OpenSCManagerA, CreateServiceA, CloseServiceHandle};
+ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigW, OpenSCManagerA, CreateServiceA, CloseServiceHandle};
 
 static const char DescriptionValue[] = "Description";
 constexpr DWORD RemoveStopPause = 1000;
@@ -28,22 +28,36 @@ static void CopyField(char *field, const char *text, DWORD size)
     field[length] = '\0';
 }
 
-// Copies a double-NUL list into a field, cut to fit with both closing NULs,
-// and between two characters.
-static void CopyList(char *field, const char *list, DWORD size)
+// Converts text as the ANSI functions would (a look-alike for what the code
+// page lacks) into a field of size bytes, cut to fit between two
+// characters; no text clears it.
+static void CopyWideField(char *field, const WCHAR *text, DWORD size)
 {
-    DWORD i = 0;
-    if (list)
-        for (; i + 2 < size && (list[i] || (i > 0 && list[i - 1])); i++)
-            field[i] = list[i];
-    if (list && i + 2 == size && list[i]) {
-        const char *name = field + i;
-        while (name > field && name[-1])
-            name--;
-        i = DWORD(name - field + CharacterBoundary(list + (name - field), i - (name - field)));
+    field[0] = '\0';
+    const UINT codePage = ProgramCodePage();
+    if (!text || WideCharToMultiByte(codePage, 0, text, -1, field, int(size), nullptr, nullptr))
+        return;
+    const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    char *whole = bytes > 0 ? static_cast<char *>(GlobalAlloc(GMEM_FIXED, bytes)) : nullptr;
+    if (!whole)
+        return;
+    WideCharToMultiByte(codePage, 0, text, -1, whole, bytes, nullptr, nullptr);
+    CopyField(field, whole, size);
+    GlobalFree(whole);
+}
+
+// Copies a double-NUL list of names into a field, each whole and exactly
+// as the program's code page holds it: a look-alike, or a name cut to fit,
+// would name another service or group. What cannot be so is left out.
+static void CopyList(char *field, const WCHAR *list, DWORD size)
+{
+    DWORD used = 0;
+    for (const WCHAR *name = list; name && *name; name += lstrlenW(name) + 1) {
+        const int bytes = ExactProgramText(name, field + used, int(size - 1 - used));
+        used += DWORD(bytes);
     }
-    field[i] = '\0';
-    field[i + 1] = '\0';
+    field[used] = '\0';
+    field[used + 1 < size ? used + 1 : used] = '\0';
 }
 
 // A Win32 service's path with a blank that names an existing file as a whole
@@ -78,13 +92,27 @@ static void WriteDescription(const char *keyName, const char *description)
 
 // The services that come with Windows store their description as a
 // reference into a DLL's string table, "@file,-id"; the form shows the text
-// it names, as the Services console does. False when it cannot be had.
+// it names, as the Services console does, cut to the field between two
+// characters. False when it cannot be had, or the program's code page
+// cannot hold it exactly.
 static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
 {
-    WCHAR wide[LongFieldSize];
-    if (RegLoadMUIStringW(key, L"Description", wide, sizeof(wide), nullptr, 0, nullptr) != ERROR_SUCCESS)
-        return false;
-    return WideCharToMultiByte(ProgramCodePage(), 0, wide, -1, text, int(size), nullptr, nullptr) != 0;
+    WCHAR shortText[LongFieldSize];
+    WCHAR *wide = shortText;
+    DWORD length = sizeof(shortText);
+    LONG result = RegLoadMUIStringW(key, L"Description", wide, length, &length, 0, nullptr);
+    if (result == ERROR_MORE_DATA && (wide = static_cast<WCHAR *>(GlobalAlloc(GPTR, length + sizeof(WCHAR)))))
+        result = RegLoadMUIStringW(key, L"Description", wide, length, &length, 0, nullptr);
+    const int bytes = wide && result == ERROR_SUCCESS ? ExactProgramText(wide, nullptr, 0) : 0;
+    char *whole = bytes ? static_cast<char *>(GlobalAlloc(GMEM_FIXED, bytes)) : nullptr;
+    if (whole) {
+        ExactProgramText(wide, whole, bytes);
+        CopyField(text, whole, size);
+        GlobalFree(whole);
+    }
+    if (wide && wide != shortText)
+        GlobalFree(wide);
+    return whole != nullptr;
 }
 
 // Reads the "Description" value whatever its type. The field changes only
@@ -112,8 +140,8 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
                               const char *keyName, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                               char *loadOrderGroup, char *dependencies, char *accountName)
 {
-    QUERY_SERVICE_CONFIGA fixed;
-    QUERY_SERVICE_CONFIGA *config = &fixed;
+    QUERY_SERVICE_CONFIGW fixed;
+    QUERY_SERVICE_CONFIGW *config = &fixed;
     HGLOBAL block = nullptr;
     DWORD needed = 0;
     if (!scmCalls.queryServiceConfig(service, &fixed, sizeof(fixed), &needed)) {
@@ -122,23 +150,23 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
         block = GlobalAlloc(GPTR, needed);
         if (!block)
             return;
-        config = static_cast<QUERY_SERVICE_CONFIGA *>(block);
+        config = static_cast<QUERY_SERVICE_CONFIGW *>(block);
         if (!scmCalls.queryServiceConfig(service, config, needed, &needed)) {
             GlobalFree(block);
             return;
         }
     }
 
-    CopyField(binaryPath, config->lpBinaryPathName, FieldSize);
-    CopyField(displayName, config->lpDisplayName, FieldSize);
+    CopyWideField(binaryPath, config->lpBinaryPathName, FieldSize);
+    CopyWideField(displayName, config->lpDisplayName, FieldSize);
     ReadDescription(keyName, description);
     *serviceType = config->dwServiceType;
     *startType = config->dwStartType;
     *errorControl = config->dwErrorControl;
-    CopyField(loadOrderGroup, config->lpLoadOrderGroup, FieldSize);
+    CopyWideField(loadOrderGroup, config->lpLoadOrderGroup, FieldSize);
     CopyList(dependencies, config->lpDependencies, LongFieldSize);
     DependencyListToText(dependencies, LongFieldSize);
-    CopyField(accountName, config->lpServiceStartName, FieldSize);
+    CopyWideField(accountName, config->lpServiceStartName, FieldSize);
 
     if (block)
         GlobalFree(block);

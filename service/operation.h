@@ -40,7 +40,7 @@ LONG RunOnKeyName(char *keyName, unsigned operation);
 // elsewhere.
 struct ScmCalls {
     decltype(&OpenServiceA) openService;
-    decltype(&QueryServiceConfigA) queryServiceConfig;
+    decltype(&QueryServiceConfigW) queryServiceConfig;
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&CreateServiceA) createService;
     decltype(&CloseServiceHandle) closeServiceHandle;

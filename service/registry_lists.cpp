@@ -1,12 +1,23 @@
 // The services' keys, the load-order groups and the installed services.
 #include "service/registry_lists.h"
 
-#include <string.h>
+#include "service/settings.h"
 
 RegistryCalls registryCalls = {RegOpenKeyExA};
 
 static const char GroupOrderKeyPath[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
 static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services\\";
+
+// Names are read as the registry holds them, in UTF-16, and listed only
+// when the program's code page holds them exactly within a settings field:
+// the ANSI functions would list a look-alike (plain letters for full-width
+// ones), and choosing it would name another service or group.
+static void AddExactName(HWND list, UINT addString, const WCHAR *name)
+{
+    char text[MAX_PATH];
+    if (ExactProgramText(name, text, sizeof(text)))
+        SendMessageA(list, addString, 0, LPARAM(text));
+}
 
 void ReadServiceGroupOrder(HWND list, int listKind)
 {
@@ -17,13 +28,13 @@ void ReadServiceGroupOrder(HWND list, int listKind)
 
     DWORD type;
     DWORD size = 0;
-    if (RegQueryValueExA(key, "List", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(key, L"List", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         RegCloseKey(key);
         return;
     }
-    // Two zero bytes past the data end the last text even when the stored
-    // data does not.
-    char *block = static_cast<char *>(GlobalAlloc(GPTR, size + 2));
+    // Two zero characters past the data end the last text even when the
+    // stored data does not.
+    auto *block = static_cast<WCHAR *>(GlobalAlloc(GPTR, size + 2 * sizeof(WCHAR)));
     if (!block) {
         RegCloseKey(key);
         return;
@@ -31,18 +42,16 @@ void ReadServiceGroupOrder(HWND list, int listKind)
     // The walk stays inside the block even if the value grew since its size
     // was asked for.
     DWORD readSize = size;
-    RegQueryValueExA(key, "List", nullptr, &type, reinterpret_cast<BYTE *>(block), &readSize);
+    RegQueryValueExW(key, L"List", nullptr, &type, reinterpret_cast<BYTE *>(block), &readSize);
 
-    // Every text in the data is added, also those after a run of empty ones;
-    // the form's list leaves out a group too long for the settings' field,
-    // which could not be installed as chosen.
+    // Every text in the data is added, also those after a run of empty ones.
+    const DWORD count = size / sizeof(WCHAR);
     DWORD at = 0;
-    while (at < size) {
-        if (listKind != GroupListCombo || strnlen(block + at, MAX_PATH) < MAX_PATH)
-            SendMessageA(list, addString, 0, LPARAM(block + at));
-        while (at < size && block[at])
+    while (at < count) {
+        AddExactName(list, addString, block + at);
+        while (at < count && block[at])
             at++;
-        while (at < size && !block[at])
+        while (at < count && !block[at])
             at++;
     }
 
@@ -56,20 +65,17 @@ void ListInstalledServices(HWND list)
     if (registryCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
         return;
 
-    char name[MAX_PATH] = {};
-    // Any failure ends the walk, not only the end of the subkeys: the
-    // name buffer holds nothing then. A name of up to 255 characters may
-    // take more bytes than a key name holds (in UTF-8, three a character):
-    // it is passed over, not listed cut, and the walk goes on.
+    // Any failure but a name too long ends the walk, not only the end of
+    // the subkeys: the name buffer holds nothing then.
+    WCHAR name[256];  // a key name has at most 255 characters
     for (DWORD index = 0;; index++) {
-        DWORD nameSize = sizeof(name);
-        const LONG result = RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr);
+        DWORD nameLength = sizeof(name) / sizeof(name[0]);
+        const LONG result = RegEnumKeyExW(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_MORE_DATA)
             continue;
         if (result != ERROR_SUCCESS)
             break;
-        SendMessageA(list, LB_ADDSTRING, 0, LPARAM(name));
-        memset(name, 0, sizeof(name));
+        AddExactName(list, LB_ADDSTRING, name);
     }
     RegCloseKey(key);
 }

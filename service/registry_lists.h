@@ -8,9 +8,8 @@
 constexpr int GroupListCombo = 0;
 constexpr int GroupListBox = 1;
 
-// Adds the load-order groups, in stored order, to a combo box or list box;
-// the combo box, which chooses the group of a new service, only those that
-// fit a settings field.
+// Adds the load-order groups, in stored order, to a combo box or list box.
+// Each list takes only the names that a settings field holds exactly.
 void ReadServiceGroupOrder(HWND list, int listKind);
 
 // Adds the name of every subkey of the services key to a list box.

@@ -72,6 +72,16 @@ UINT ProgramCodePage()
     return codePageCalls.programCodePage();
 }
 
+int ExactProgramText(const WCHAR *text, char *converted, int size)
+{
+    const UINT codePage = ProgramCodePage();
+    const bool utf8 = codePage == CP_UTF8;
+    BOOL lost = FALSE;
+    const int bytes = WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, text, -1,
+                                          converted, size, nullptr, utf8 ? nullptr : &lost);
+    return lost ? 0 : bytes;
+}
+
 void FillBytes(void *buffer, DWORD count, DWORD value)
 {
     memset(buffer, int(value & 0xFF), count);

@@ -78,6 +78,12 @@ extern CodePageCalls codePageCalls;
 // The code page of the program's texts: every conversion and byte scan of
 // them uses it.
 UINT ProgramCodePage();
+// The bytes text takes in the program's code page, its terminating zero
+// included, written to converted when size is not 0; 0 when the code page
+// cannot hold it exactly (a legacy one would put a look-alike, a plain
+// letter for a full-width one, or a question mark in its place; UTF-8 a
+// replacement for a lone half of a surrogate pair) or it does not fit.
+int ExactProgramText(const WCHAR *text, char *converted, int size);
 
 // The file name of path without its last four characters (its extension).
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size);

@@ -12,6 +12,7 @@
 #include "tests/support/folders.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
+#include "tests/support/local_text.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/seams.h"
 #include "tests/support/services.h"
@@ -227,7 +228,7 @@ static void HandledWhatWasPosted(HWND about)
 
 TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
 {
-    strcpy(programPath, BuiltProgram().c_str());
+    lstrcpyW(programPath, Wide(BuiltProgram()).c_str());
     HBITMAP expected = LoadPictureResource(moduleInstance, IDR_ABOUT_PICTURE);
     ASSERT_TRUE(expected);
     DriveAboutBox([&](HWND about) {
@@ -355,7 +356,7 @@ static LRESULT CALLBACK ReadCaptionAndClose(int code, WPARAM wParam, LPARAM lPar
 
 static std::string AboutCaptionFor(const std::string &program)
 {
-    strcpy(programPath, program.c_str());
+    lstrcpyW(programPath, Wide(program).c_str());
     shownCaption.clear();
     captionReader = SetWindowsHookExA(WH_CBT, ReadCaptionAndClose, nullptr, GetCurrentThreadId());
     ShowAboutBox(nullptr, mainIcon);

@@ -198,16 +198,17 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
         EXPECT_EQ(SelectedText(window, LoadOrderGroupList), "TARNEXNOSUCHGROUP");  // not in the group order
         EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);  // demand start
 
-        // Installed as it stands, the unselected type reads as the last row,
-        // and the group is the one shown.
+        // Installed as it stands, the unselected type reads as the last row;
+        // the shown service's group left the list with it.
         TypeText(window, KeyNameField, copy.c_str());
         ASSERT_TRUE(Shows(window, NewWithPath));
+        EXPECT_EQ(SelectedText(window, LoadOrderGroupList), NoGroupEntry);
         TypeText(window, DisplayNameField, "A copy");  // display names are unique too
         ASSERT_TRUE(Press(window, InstallButton));
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         const std::string reg = RegistryOf(copy);
         EXPECT_NE(reg.find("Type    REG_DWORD    0x20"), std::string::npos) << reg;
-        EXPECT_NE(reg.find("Group    REG_SZ    TARNEXNOSUCHGROUP"), std::string::npos) << reg;
+        EXPECT_NE(reg.find("Group    REG_SZ    \n"), std::string::npos) << reg;
     });
 }
 

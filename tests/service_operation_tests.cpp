@@ -561,19 +561,22 @@ TEST_F(ServiceOperations, RefusedAccessIsReportedAndFlagged)
     EXPECT_EQ(keyNameRejected, 0);
 }
 
-// The real configuration, with a dependency list added behind its strings.
-static const char AddedDependencies[] = "alpha\0+beta\0";
-static BOOL WINAPI QueryWithDependencies(SC_HANDLE service, QUERY_SERVICE_CONFIGA *config, DWORD size,
+// The real configuration, with a dependency list added behind its strings:
+// a service whose full-width name this code page (1252) holds only as a
+// look-alike, and one whose name takes more bytes than the field has left.
+static const std::wstring addedDependencies = std::wstring(L"alpha\0\xFF34\xFF2E\xFF38\0+beta\0", 16) +
+                                              std::wstring(LongFieldSize - 12, L'z') + std::wstring(L"\0omega\0", 8);
+static BOOL WINAPI QueryWithDependencies(SC_HANDLE service, QUERY_SERVICE_CONFIGW *config, DWORD size,
                                          DWORD *needed)
 {
-    const DWORD extra = sizeof(AddedDependencies);
-    if (size < extra || !QueryServiceConfigA(service, config, size - extra, needed)) {
+    const DWORD extra = DWORD((addedDependencies.size() + 1) * sizeof(WCHAR));
+    if (!QueryServiceConfigW(service, config, size < extra ? sizeof(*config) : size - extra, needed)) {
         if (GetLastError() == ERROR_INSUFFICIENT_BUFFER)
             *needed += extra;
         return FALSE;
     }
-    char *list = reinterpret_cast<char *>(config) + size - extra;
-    memcpy(list, AddedDependencies, extra);
+    auto *list = reinterpret_cast<WCHAR *>(reinterpret_cast<BYTE *>(config) + size - extra);
+    memcpy(list, addedDependencies.c_str(), extra);
     config->lpDependencies = list;
     return TRUE;
 }
@@ -584,21 +587,21 @@ TEST_F(ServiceOperations, LoadedDependenciesBecomeText)
     const ScopedOverride query(scmCalls.queryServiceConfig, QueryWithDependencies);
     ServiceSettings s = SettingsToLoad(service.name);
     ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
-    EXPECT_STREQ(s.dependencies, "alpha/+beta");
+    EXPECT_STREQ(s.dependencies, "alpha/+beta/omega");  // each name whole and exact, or not at all
     EXPECT_EQ(std::string(s.binaryPath), service.Command());
 }
 
 static int queryCalls;
-static BOOL WINAPI FailFirstQuery(SC_HANDLE, QUERY_SERVICE_CONFIGA *, DWORD, DWORD *)
+static BOOL WINAPI FailFirstQuery(SC_HANDLE, QUERY_SERVICE_CONFIGW *, DWORD, DWORD *)
 {
     queryCalls++;
     SetLastError(ERROR_ACCESS_DENIED);
     return FALSE;
 }
-static BOOL WINAPI FailSecondQuery(SC_HANDLE service, QUERY_SERVICE_CONFIGA *config, DWORD size, DWORD *needed)
+static BOOL WINAPI FailSecondQuery(SC_HANDLE service, QUERY_SERVICE_CONFIGW *config, DWORD size, DWORD *needed)
 {
     if (++queryCalls == 1)
-        return QueryServiceConfigA(service, config, size, needed);
+        return QueryServiceConfigW(service, config, size, needed);
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
 }
