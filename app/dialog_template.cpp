@@ -25,14 +25,16 @@ static bool PutDword(DialogTemplate *dialog, DWORD value)
     return PutWords(dialog, words, 2);
 }
 
+// No flags: UTF-8, the program's code page on current systems, refuses
+// every flag but one that makes invalid bytes fail.
 static bool PutText(DialogTemplate *dialog, const char *text)
 {
-    const int length = MultiByteToWideChar(ProgramCodePage(), MB_PRECOMPOSED, text, -1, nullptr, 0);
+    const int length = MultiByteToWideChar(ProgramCodePage(), 0, text, -1, nullptr, 0);
     if (length <= 0 || dialog->failed || dialog->used + 2 * DWORD(length) > dialog->capacity) {
         dialog->failed = true;
         return false;
     }
-    MultiByteToWideChar(ProgramCodePage(), MB_PRECOMPOSED, text, -1, reinterpret_cast<WCHAR *>(dialog->block + dialog->used),
+    MultiByteToWideChar(ProgramCodePage(), 0, text, -1, reinterpret_cast<WCHAR *>(dialog->block + dialog->used),
                         length);
     dialog->used += 2 * DWORD(length);
     return true;

@@ -86,10 +86,11 @@ void StopRefreshing(HWND window)
 // A refused service stops the refresh; a new key name starts it again.
 void OnKeyNameEdited(HWND window)
 {
-    if (!scmAccessDenied || refreshStopped)
+    if (!scmAccessDenied)
         return;
     scmAccessDenied = 0;
-    SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
+    if (!refreshStopped)
+        SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
 // The form body, enabled for editing or greyed as a shown service's. Given

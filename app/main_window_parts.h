@@ -1,6 +1,7 @@
 // What the main window's own files share: main_window.cpp (the window),
 // main_commands.cpp (its commands), main_form.cpp (reading the form) and
-// form_refresh.cpp (the refresh). Used inside the main window only.
+// form_refresh.cpp (the refresh). Used inside the main window only, and by
+// the tests that look inside it.
 #pragma once
 
 #include "app/main_window.h"

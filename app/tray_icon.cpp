@@ -154,7 +154,7 @@ static UINT OpenTrayMenu(HWND window, POINT anchor)
     trayMenuOpen = false;
     // Lets the menu of a background window close when focus moves away.
     PostMessageA(window, WM_NULL, 0, 0);
-    return trayGone ? 0 : RunTrayCommand(window, command);
+    return RunTrayCommand(window, command);
 }
 
 // The icon's notification as version 4 sends it (the event and the icon in

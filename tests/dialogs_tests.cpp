@@ -339,29 +339,12 @@ TEST_F(Dialogs, TwoAboutBoxesEachKeepTheirPicture)
 }
 
 // The caption of an About box for programPath, read as the box shows.
-static std::string shownCaption;
-static HHOOK captionReader;
-static LRESULT CALLBACK ReadCaptionAndClose(int code, WPARAM wParam, LPARAM lParam)
-{
-    char className[16] = {};
-    GetClassNameA(HWND(wParam), className, sizeof(className));
-    if (code == HCBT_ACTIVATE && !strcmp(className, "#32770")) {
-        char caption[MAX_PATH] = {};
-        GetWindowTextA(HWND(wParam), caption, sizeof(caption));
-        shownCaption = caption;
-        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
-    }
-    return CallNextHookEx(captionReader, code, wParam, lParam);
-}
-
 static std::string AboutCaptionFor(const std::string &program)
 {
     lstrcpyW(programPath, Wide(program).c_str());
-    shownCaption.clear();
-    captionReader = SetWindowsHookExA(WH_CBT, ReadCaptionAndClose, nullptr, GetCurrentThreadId());
+    const ClosingDialogs closing;
     ShowAboutBox(nullptr, mainIcon);
-    UnhookWindowsHookEx(captionReader);
-    return shownCaption;
+    return closing.LastCaption();
 }
 
 TEST_F(Dialogs, TheCaptionShowsWhatTheVersionBlockHolds)
@@ -373,23 +356,13 @@ TEST_F(Dialogs, TheCaptionShowsWhatTheVersionBlockHolds)
     EXPECT_EQ(AboutCaptionFor(tests + "\\desktop_keeper.exe"), "About Tarnex");
 }
 
-// Closes each About box as soon as it is shown.
-static HHOOK closer;
-static LRESULT CALLBACK CloseWhenShown(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE)
-        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
-    return CallNextHookEx(closer, code, wParam, lParam);
-}
-
 TEST_F(Dialogs, AboutBoxesLeaveNothingBehind)
 {
-    closer = SetWindowsHookExA(WH_CBT, CloseWhenShown, nullptr, GetCurrentThreadId());
+    const ClosingDialogs closing;
     ShowAboutBox(nullptr, mainIcon);  // the first opening may leave lasting objects
     const int objects = CountGdiObjects(), handles = CountKernelHandles();
     for (int i = 0; i < 20; i++)
         ShowAboutBox(nullptr, mainIcon);
-    UnhookWindowsHookEx(closer);
     EXPECT_EQ(CountGdiObjects(), objects);
     EXPECT_EQ(CountKernelHandles(), handles);
 }

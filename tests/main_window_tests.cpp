@@ -227,13 +227,15 @@ TEST_F(MainWindow, AnInvalidKeyNameIsReportedOnceAndEmptied)
     });
 }
 
-// Answers the Open dialog with a typed file name.
-static void ChooseFile(const char *path)
+// Answers the Open dialog with a typed file name; the name it started on.
+static std::string ChooseFile(const char *path)
 {
     HWND dialog = WaitForWindow("Selecting a File", "#32770");
-    ASSERT_TRUE(dialog);
-    AnswerOpenDialog(dialog, path);
+    if (!dialog)
+        return "(no Open dialog)";
+    const OpenDialogSeen seen = AnswerOpenDialog(dialog, path);
     WaitUntil([&] { return !IsWindow(dialog); });
+    return seen.fileName;
 }
 
 TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
@@ -249,7 +251,7 @@ TEST_F(MainWindow, ProposesNamesFromAChosenExecutableOnlyIntoEmptyFields)
         TypeText(window, DisplayNameField, "Kept");
         TypeText(window, KeyNameField, "");
         ASSERT_TRUE(Press(window, BinaryPathPicker));
-        ChooseFile("Z:\\tmp\\other.exe");
+        EXPECT_NE(ChooseFile("Z:\\tmp\\other.exe").find("mysvc.exe"), std::string::npos);  // the field's file
         EXPECT_TRUE(WaitUntil([&] { return ControlText(window, BinaryPathField) == "Z:\\tmp\\other.exe"; }));
         EXPECT_EQ(ControlText(window, KeyNameField), "");
         EXPECT_EQ(ControlText(window, DisplayNameField), "Kept");
@@ -265,11 +267,13 @@ TEST_F(MainWindow, AServiceInstalledWhileAFileIsChosenShowsItsOwnPath)
         TypeText(window, BinaryPathField, "\"Z:\\tmp\\quoted tool.exe\" -k run");
         ASSERT_TRUE(Shows(window, NewWithPath));
         ASSERT_TRUE(Press(window, BinaryPathPicker));
-        ASSERT_TRUE(WaitForWindow("Selecting a File", "#32770"));  // on the program inside the quotes
+        ASSERT_TRUE(WaitForWindow("Selecting a File", "#32770"));
         // Meanwhile the service is installed, and the refresh shows it.
         service.Install();
         EXPECT_TRUE(Shows(window, Stopped));
-        ChooseFile("Z:\\tmp\\chosen.exe");
+        const std::string started = ChooseFile("Z:\\tmp\\chosen.exe");
+        EXPECT_NE(started.find("quoted tool.exe"), std::string::npos) << started;  // the program in the quotes
+        EXPECT_EQ(started.find("-k"), std::string::npos) << started;
         Refresh(window);
         EXPECT_EQ(ControlText(window, BinaryPathField), TestServiceCommand(name, "run"));
     });
@@ -319,18 +323,23 @@ static RECT TrayIconPlace()
     return place;
 }
 
+// Wine moves the pointer asynchronously: waits until it is where it was sent.
+static bool MoveCursorTo(int x, int y)
+{
+    return WaitUntil([&] {
+        SetCursorPos(x, y);
+        POINT at;
+        GetCursorPos(&at);
+        return at.x == x && at.y == y;
+    });
+}
+
 // Real clicks on the tray icon, as a person makes them.
 static void ClickTrayIcon(DWORD down, DWORD up, int clicks)
 {
     const RECT place = TrayIconPlace();
     ASSERT_LT(place.left, place.right) << "no taskbar on the desktop";
-    const int x = (place.left + place.right) / 2, y = (place.top + place.bottom) / 2;
-    ASSERT_TRUE(WaitUntil([&] {
-        SetCursorPos(x, y);
-        POINT at;
-        GetCursorPos(&at);
-        return at.x == x && at.y == y;
-    }));
+    ASSERT_TRUE(MoveCursorTo((place.left + place.right) / 2, (place.top + place.bottom) / 2));
     for (int i = 0; i < clicks; i++)
         for (DWORD flags : {down, up}) {
             INPUT input = {};
@@ -364,6 +373,21 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
         PostMessageA(window, TrayNotifyMessage, TrayIconId, WM_LBUTTONDOWN);
         Settle(window);
         EXPECT_FALSE(WaitForWindow(nullptr, "#32768", 0));
+
+        // The mouse's menu opens at the cursor, the keyboard's at the anchor
+        // the shell sends (600, 500): the menu's bottom right corner.
+        ASSERT_TRUE(MoveCursorTo(300, 200));
+        for (UINT event : {UINT(WM_RBUTTONUP), UINT(NIN_KEYSELECT)}) {
+            NotifyTray(window, event);
+            if (event == WM_RBUTTONUP)
+                NotifyTray(window, WM_CONTEXTMENU);
+            HWND menu = WaitForWindow(nullptr, "#32768");
+            RECT place = {};
+            GetWindowRect(menu, &place);
+            EXPECT_EQ(place.right, event == WM_RBUTTONUP ? 300 : 600) << event;
+            EXPECT_EQ(place.bottom, event == WM_RBUTTONUP ? 200 : 500) << event;
+            EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE})) << event;
+        }
 
         // Wine's real tray: a double click restores, a right click opens the menu.
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -529,6 +553,47 @@ TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
     });
 }
 
+// What the program asks of the notification area; while noTray holds, a
+// shell without one refuses it all.
+static std::vector<std::pair<DWORD, NOTIFYICONDATAA>> trayAsked;
+static bool noTray;
+static BOOL WINAPI AskTray(DWORD message, NOTIFYICONDATAA *icon)
+{
+    trayAsked.push_back({message, *icon});
+    return !noTray && Shell_NotifyIconA(message, icon);
+}
+
+TEST_F(MainWindow, WithoutANotificationAreaTheWindowOnlyMinimises)
+{
+    noTray = false;
+    trayAsked.clear();
+    const ScopedOverride asked(trayCalls.notifyIcon, AskTray);
+    DriveMainWindow([&](HWND window) {
+        // The record carries what version 4 needs for Windows to show its tip.
+        ASSERT_FALSE(trayAsked.empty());
+        EXPECT_EQ(trayAsked[0].first, DWORD(NIM_ADD));
+        EXPECT_EQ(trayAsked[0].second.cbSize, DWORD(sizeof(NOTIFYICONDATAA)));
+        EXPECT_EQ(trayAsked[0].second.uFlags, DWORD(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+        EXPECT_STREQ(trayAsked[0].second.szTip, "Tarnex");
+        // The shell's notification area goes.
+        noTray = true;
+        NOTIFYICONDATAA icon = trayAsked[0].second;
+        Shell_NotifyIconA(NIM_DELETE, &icon);
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return IsIconic(window); }));
+        Settle(window);
+        EXPECT_TRUE(IsWindowVisible(window));
+        // It comes back: the icon goes into it, and the window behind it.
+        noTray = false;
+        SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_TRUE(TrayIconShown(window));
+        PostMessageA(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window); }));
+        PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
+    });
+}
+
 TEST_F(MainWindow, TheTrayIconComesBackWhenTheShellRestarts)
 {
     DriveMainWindow([&](HWND window) {
@@ -658,6 +723,8 @@ TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
             EXPECT_EQ(GetWindowTextLengthW(edit), limit / 3 + limit % 3) << field.id;
             char text[LongFieldSize];
             EXPECT_EQ(GetWindowTextA(edit, text, sizeof(text)), limit) << field.id;
+            // No copy of the password is kept beside its field.
+            EXPECT_EQ(GetPropA(edit, "FORM_FITTING_TEXT") == nullptr, field.id == PasswordField) << field.id;
         }
     });
 }

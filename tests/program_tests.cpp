@@ -162,9 +162,16 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     // (Wine's own gdi32 imports version.dll and its controls delay-load
     // msimg32.dll, so stand-ins for those two would be loaded by Wine itself.)
     // The folder's name (in UTF-8) has characters whose second byte in 932 or
-    // 936 is a backslash: the program still finds its version block.
-    const std::string folder = TestsFolder() + "\\planted \xE3\x82\xBD\xE8\xA1\xA8\xE4\xB9\x97\xE4\xBA\x8C";
-    CreateDirectoryW(Wide(folder, CP_UTF8).c_str(), nullptr);
+    // 936 is a backslash, and its path takes more bytes than MAX_PATH, fewer
+    // characters: the program still finds its version block.
+    std::string deep;
+    for (int i = 0; i < 45; i++)
+        deep += "\xE6\x9C\x8D";  // 服, three bytes
+    const std::string planted = TestsFolder() + "\\planted \xE3\x82\xBD\xE8\xA1\xA8\xE4\xB9\x97\xE4\xBA\x8C";
+    const std::string folder = planted + "\\" + deep + "\\" + deep;
+    ASSERT_GT(folder.size(), size_t(MAX_PATH));
+    for (const std::string &level : {planted, planted + "\\" + deep, folder})
+        CreateDirectoryW(Wide(level, CP_UTF8).c_str(), nullptr);
     const std::string program = folder + "\\tarnex-planted.exe";
     ASSERT_TRUE(CopyFileW(Wide(BuiltProgram()).c_str(), Wide(program, CP_UTF8).c_str(), FALSE));
     const char *libraries[] = {"winmm", "comdlg32", "oleaut32", "oleacc"};

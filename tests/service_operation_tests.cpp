@@ -5,6 +5,7 @@
 #include "service/registry_lists.h"
 #include "service/settings.h"
 #include "tests/support/folders.h"
+#include "tests/support/local_text.h"
 #include "tests/support/message_boxes.h"
 #include "tests/support/seams.h"
 #include "tests/support/services.h"
@@ -443,6 +444,8 @@ TEST_F(ServiceOperations, LongKeyNamesKeepTheirDescriptions)
     EXPECT_STREQ(loaded.description, "A description of a long name");
 }
 
+static UINT chosenCodePage;
+
 TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
 {
     const TestService service("Indirect", "run");
@@ -455,15 +458,22 @@ TEST_F(ServiceOperations, IndirectDescriptionsAreShownAsTheTextTheyName)
     const struct {
         DWORD type;
         std::string stored, shown;
+        UINT codePage;
     } cases[] = {
-        {REG_SZ, "@" + file + ",-101", text},
-        {REG_EXPAND_SZ, "@%TARNEX_TEST_FOLDER%\\tarnex_test_service.exe,-101", text},
-        {REG_SZ, "@" + file + ",-999", "@" + file + ",-999"},  // no such string: shown as stored
-        {REG_SZ, "plain text", "plain text"},
+        {REG_SZ, "@" + file + ",-101", text, 1252},
+        {REG_EXPAND_SZ, "@%TARNEX_TEST_FOLDER%\\tarnex_test_service.exe,-101", text, 1252},
+        {REG_SZ, "@" + file + ",-999", "@" + file + ",-999", 1252},  // no such string: shown as stored
+        {REG_SZ, "plain text", "plain text", 1252},
+        // 1,400 characters of three bytes each, cut between two characters.
+        {REG_SZ, "@" + file + ",-102", Narrow(std::wstring(1398, L'\x670D'), CP_UTF8), CP_UTF8},
+        // Cyrillic, which 1252 holds no exact text of.
+        {REG_SZ, "@" + file + ",-103", "@" + file + ",-103", 1252},
     };
     BoxWatch watch;
     for (const auto &c : cases) {
         SetDescriptionValue(name, c.type, c.stored.c_str(), DWORD(c.stored.size() + 1));
+        chosenCodePage = c.codePage;
+        const ScopedOverride codePage(codePageCalls.programCodePage, [] { return chosenCodePage; });
         ServiceSettings s = SettingsToLoad(name);
         ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
         EXPECT_TRUE(watch.Seen().empty());
@@ -609,6 +619,7 @@ static BOOL WINAPI FailSecondQuery(SC_HANDLE service, QUERY_SERVICE_CONFIGW *con
 TEST_F(ServiceOperations, AFailingConfigurationQueryLoadsNothingQuietly)
 {
     const TestService service("NoConfig", "run");
+    SetDescriptionValue(service.name, REG_SZ, "abc", 4);
     BoxWatch watch;
     for (auto query : {FailFirstQuery, FailSecondQuery}) {
         queryCalls = 0;

@@ -4,16 +4,30 @@
 // quote or the end of a character, and no text loses a character on its way
 // through the SCM, the registry or the Open dialog.
 #include "service/operation.h"
+#include "service/registry_lists.h"
 #include "service/settings.h"
+#include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
 #include "tests/support/local_text.h"
 #include "tests/support/services.h"
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
+
+// Each run is under the code page its locale gives, or it would only
+// repeat the ordinary one.
+TEST(TextRules, RunUnderTheLocalesCodePage)
+{
+    char expected[8] = "1252";
+    GetEnvironmentVariableA("TARNEX_CODE_PAGE", expected, sizeof(expected));
+    EXPECT_EQ(GetACP(), UINT(atoi(expected)));
+}
 
 TEST(TextRules, ScansAndCutsKeepCharactersWhole)
 {
@@ -103,4 +117,37 @@ TEST(FilePicker, ProposesTheQuotedProgramWhateverItsBytes)
     EXPECT_NE(seen.fileName.find(local + ".exe"), std::string::npos) << seen.fileName;
     EXPECT_EQ(seen.fileName.find("-k"), std::string::npos) << seen.fileName;
     EXPECT_EQ(path, command);
+}
+
+// A name the code page holds only as a look-alike (full-width letters as
+// plain ones, under 1252 and 1251) is listed neither so nor at all: choosing
+// it would name another service or group. Under 932 and 936 it is itself.
+TEST(ServiceTexts, ListsHoldNoLookAlikes)
+{
+    const std::wstring wide = L"\xFF34\xFF2E\xFF38" + Wide(UniqueServiceName("WIDE"));
+    const bool held = Wide(Narrow(wide)) == wide;
+    const std::wstring key = L"SYSTEM\\CurrentControlSet\\Services\\" + wide;
+    HKEY created;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+                              nullptr),
+              0);
+    RegCloseKey(created);
+    GroupOrderBackup backup;
+    const std::wstring groups = wide + L'\0' + L"TDI" + L'\0';
+    HKEY order;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder", 0, KEY_SET_VALUE, &order);
+    RegSetValueExW(order, L"List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(groups.c_str()),
+                   DWORD((groups.size() + 1) * sizeof(WCHAR)));
+    RegCloseKey(order);
+
+    HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ListInstalledServices(list);
+    ReadServiceGroupOrder(list, GroupListBox);
+    const std::vector<std::string> listed = ListBoxEntries(list);
+    DestroyWindow(list);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, key.c_str());
+    const std::string lookAlike = Narrow(L"TNX") + Narrow(wide.substr(3));
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), lookAlike), 0);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), Narrow(wide)), held ? 2 : 0);
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), "TDI"), 1);
 }

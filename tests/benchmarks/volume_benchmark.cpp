@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/long_run.h"
+#include "tests/support/message_boxes.h"
 #include "tests/support/services.h"
 
 #include <stdio.h>
@@ -26,14 +27,6 @@ static std::string Text(const Holdings &h)
     return out.str();
 }
 
-static HHOOK closer;
-static LRESULT CALLBACK CloseWhenShown(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE)
-        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
-    return CallNextHookEx(closer, code, wParam, lParam);
-}
-
 int main()
 {
     StartProgram();
@@ -48,13 +41,12 @@ int main()
         printf("  at the end:      %s\n", Text(end).c_str());
     }
 
-    closer = SetWindowsHookExA(WH_CBT, CloseWhenShown, nullptr, GetCurrentThreadId());
+    const ClosingDialogs closing;
     ShowAboutBox(nullptr, mainIcon);  // the first opening may leave lasting objects
     const int objects = CountGdiObjects(), handles = CountKernelHandles();
     start = Now();
     for (int i = 0; i < 1000; i++)
         ShowAboutBox(nullptr, mainIcon);
-    UnhookWindowsHookEx(closer);
     printf("1,000 About boxes in %.1f s\n", (Now() - start) / 1000);
     printf("  GDI objects %d before, %d after; kernel handles %d before, %d after\n", objects, CountGdiObjects(),
            handles, CountKernelHandles());

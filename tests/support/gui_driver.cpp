@@ -175,38 +175,36 @@ bool TrayIconShown(HWND window)
     return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE;
 }
 
-// Runs run() while script drives the window that found() finds, posting it
-// WM_CLOSE afterwards.
-static void Drive(const std::function<void()> &run, const std::function<HWND()> &found, const char *what,
-                  const std::function<void(HWND)> &script)
+// Runs run() while script drives the window that found() finds, once it is
+// ready, posting it WM_CLOSE afterwards; a window that never gets ready is
+// closed all the same, so that run() returns.
+static void Drive(const std::function<void()> &run, const std::function<HWND()> &found,
+                  const std::function<bool(HWND)> &ready, const char *what, const std::function<void(HWND)> &script)
 {
     RunDriven(run, [&] {
         HWND window = nullptr;
-        if (!WaitUntil([&] { return (window = found()) != nullptr; })) {
+        if (WaitUntil([&] { return (window = found()) && ready(window); }))
+            script(window);
+        else
             ADD_FAILURE() << what << " did not appear";
-            return;
-        }
-        script(window);
-        PostMessageA(window, WM_CLOSE, 0, 0);
+        if (window)
+            PostMessageA(window, WM_CLOSE, 0, 0);
     });
 }
 
 void DriveMainWindow(const std::function<void(HWND)> &script)
 {
     mainWindow = nullptr;
-    Drive([] { RunMainWindow(); },
-          [] { return mainWindow && IsWindowVisible(mainWindow) && TrayIconShown(mainWindow) ? mainWindow : nullptr; },
-          "the main window", script);
+    Drive([] { RunMainWindow(); }, [] { return mainWindow; },
+          [](HWND window) { return IsWindowVisible(window) && TrayIconShown(window); }, "the main window", script);
 }
 
 void DriveAboutBox(const std::function<void(HWND)> &script)
 {
-    Drive([] { ShowAboutBox(nullptr, mainIcon); },
-          [] {
-              HWND about = WaitForWindow(nullptr, "#32770", 0);
-              if (about)
-                  SetForegroundWindow(about);
-              return about && GetForegroundWindow() == about ? about : nullptr;
+    Drive([] { ShowAboutBox(nullptr, mainIcon); }, [] { return WaitForWindow(nullptr, "#32770", 0); },
+          [](HWND about) {
+              SetForegroundWindow(about);
+              return GetForegroundWindow() == about;
           },
           "the About box", script);
 }
@@ -216,7 +214,7 @@ void DrivePicker(LONG mode, const std::function<void(HWND, HWND)> &script)
     pickerMode = mode;
     strcpy(pickedName, "stale");
     Drive([] { RunServicesPicker(nullptr, mainIcon); }, [] { return WaitForWindow("Selecting...", "#32770", 0); },
-          "the picker", [&](HWND picker) { script(picker, GetDlgItem(picker, PickerList)); });
+          [](HWND) { return true; }, "the picker", [&](HWND picker) { script(picker, GetDlgItem(picker, PickerList)); });
 }
 
 OpenDialogSeen AnswerOpenDialog(HWND dialog, const std::string &typed)

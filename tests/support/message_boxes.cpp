@@ -41,8 +41,12 @@ static LRESULT CALLBACK BoxHookProc(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(boxHook, code, wParam, lParam);
 }
 
+static int watches;
+
 BoxWatch::BoxWatch(std::vector<int> answers)
 {
+    if (watches++)
+        return;
     seenBoxes.clear();
     openBoxes.clear();
     pendingAnswers = std::move(answers);
@@ -51,6 +55,8 @@ BoxWatch::BoxWatch(std::vector<int> answers)
 
 BoxWatch::~BoxWatch()
 {
+    if (--watches)
+        return;
     UnhookWindowsHookEx(boxHook);
     boxHook = nullptr;
 }
@@ -58,4 +64,34 @@ BoxWatch::~BoxWatch()
 std::vector<RecordedBox> BoxWatch::Seen()
 {
     return std::exchange(seenBoxes, {});
+}
+
+static HHOOK closingHook;
+static std::string lastCaption;
+
+static LRESULT CALLBACK CloseWhenActivated(int code, WPARAM wParam, LPARAM lParam)
+{
+    char className[16] = {};
+    GetClassNameA(HWND(wParam), className, sizeof(className));
+    if (code == HCBT_ACTIVATE && !lstrcmpA(className, "#32770")) {
+        lastCaption = WindowText(HWND(wParam));
+        PostMessageA(HWND(wParam), WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(closingHook, code, wParam, lParam);
+}
+
+ClosingDialogs::ClosingDialogs()
+{
+    lastCaption.clear();
+    closingHook = SetWindowsHookExA(WH_CBT, CloseWhenActivated, nullptr, GetCurrentThreadId());
+}
+
+ClosingDialogs::~ClosingDialogs()
+{
+    UnhookWindowsHookEx(closingHook);
+}
+
+std::string ClosingDialogs::LastCaption() const
+{
+    return lastCaption;
 }

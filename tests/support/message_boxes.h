@@ -13,7 +13,7 @@ struct RecordedBox {
 };
 
 // Each box is answered with the next of answers, and with IDOK once they
-// run out.
+// run out. Watches do not nest: an inner one watches nothing.
 struct BoxWatch {
     explicit BoxWatch(std::vector<int> answers = {});
     ~BoxWatch();
@@ -21,4 +21,15 @@ struct BoxWatch {
     std::vector<RecordedBox> Seen();
     BoxWatch(const BoxWatch &) = delete;
     BoxWatch &operator=(const BoxWatch &) = delete;
+};
+
+// Closes every dialog that this thread shows as soon as it is activated,
+// while it lives.
+struct ClosingDialogs {
+    ClosingDialogs();
+    ~ClosingDialogs();
+    // The caption of the last dialog closed, as it showed.
+    std::string LastCaption() const;
+    ClosingDialogs(const ClosingDialogs &) = delete;
+    ClosingDialogs &operator=(const ClosingDialogs &) = delete;
 };
