@@ -384,8 +384,10 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
             HWND menu = WaitForWindow(nullptr, "#32768");
             RECT place = {};
             GetWindowRect(menu, &place);
-            EXPECT_EQ(place.right, event == WM_RBUTTONUP ? 300 : 600) << event;
-            EXPECT_EQ(place.bottom, event == WM_RBUTTONUP ? 200 : 500) << event;
+            POINT cursor;  // Wine may have moved it since
+            GetCursorPos(&cursor);
+            EXPECT_EQ(place.right, event == WM_RBUTTONUP ? cursor.x : 600) << event;
+            EXPECT_EQ(place.bottom, event == WM_RBUTTONUP ? cursor.y : 500) << event;
             EXPECT_TRUE(ChooseFromPopupMenu({VK_ESCAPE})) << event;
         }
 
@@ -563,7 +565,9 @@ static BOOL WINAPI AskTray(DWORD message, NOTIFYICONDATAA *icon)
     return !noTray && Shell_NotifyIconA(message, icon);
 }
 
-TEST_F(MainWindow, WithoutANotificationAreaTheWindowOnlyMinimises)
+// The shell's notification area goes (Server Core has none; Explorer may
+// restart) and comes back.
+TEST_F(MainWindow, TheWindowHidesOnlyBehindAnIconInTheTray)
 {
     noTray = false;
     trayAsked.clear();
@@ -571,19 +575,17 @@ TEST_F(MainWindow, WithoutANotificationAreaTheWindowOnlyMinimises)
     DriveMainWindow([&](HWND window) {
         // The record carries what version 4 needs for Windows to show its tip.
         ASSERT_FALSE(trayAsked.empty());
-        EXPECT_EQ(trayAsked[0].first, DWORD(NIM_ADD));
-        EXPECT_EQ(trayAsked[0].second.cbSize, DWORD(sizeof(NOTIFYICONDATAA)));
-        EXPECT_EQ(trayAsked[0].second.uFlags, DWORD(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
-        EXPECT_STREQ(trayAsked[0].second.szTip, "Tarnex");
-        // The shell's notification area goes.
-        noTray = true;
         NOTIFYICONDATAA icon = trayAsked[0].second;
+        EXPECT_EQ(trayAsked[0].first, DWORD(NIM_ADD));
+        EXPECT_EQ(icon.cbSize, DWORD(sizeof(NOTIFYICONDATAA)));
+        EXPECT_EQ(icon.uFlags, DWORD(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+        EXPECT_STREQ(icon.szTip, "Tarnex");
+        noTray = true;
         Shell_NotifyIconA(NIM_DELETE, &icon);
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(WaitUntil([&] { return IsIconic(window); }));
         Settle(window);
         EXPECT_TRUE(IsWindowVisible(window));
-        // It comes back: the icon goes into it, and the window behind it.
         noTray = false;
         SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         EXPECT_TRUE(TrayIconShown(window));
@@ -591,20 +593,6 @@ TEST_F(MainWindow, WithoutANotificationAreaTheWindowOnlyMinimises)
         EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window); }));
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
-    });
-}
-
-TEST_F(MainWindow, TheTrayIconComesBackWhenTheShellRestarts)
-{
-    DriveMainWindow([&](HWND window) {
-        NOTIFYICONDATAA icon = {};
-        icon.cbSize = NOTIFYICONDATAA_V2_SIZE;
-        icon.hWnd = window;
-        icon.uID = TrayIconId;
-        Shell_NotifyIconA(NIM_DELETE, &icon);  // what a restarted shell has forgotten
-        ASSERT_FALSE(TrayIconShown(window));
-        SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-        EXPECT_TRUE(TrayIconShown(window));
     });
 }
 
