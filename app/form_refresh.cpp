@@ -2,6 +2,7 @@
 // form states (Empty, New, Stopped, Active, Denied) the window shows.
 #include "app/main_window_parts.h"
 
+#include "app/command_thread.h"
 #include "app/form_text.h"
 #include "app/tray_icon.h"
 #include "service/operation.h"
@@ -109,9 +110,12 @@ static void EnableFormBody(HWND window, BOOL enable)
 enum CommandBits : int { InstallBit = 1, RemoveBit = 2, StartBit = 4, StopBit = 8, AllCommands = 15 };
 
 // Enables the commands of mask whose bits are set in wanted and greys the
-// others of mask; the commands outside mask stay as they are.
+// others of mask; the commands outside mask stay as they are. While a
+// command runs, none is enabled.
 static void SetCommands(int mask, int wanted)
 {
+    if (ServiceCommandRunning())
+        wanted = 0;
     for (int i = 0; i < 4; i++) {
         const int bit = 1 << i;
         if ((mask & bit) && (!(shown.commandsKnown & bit) || ((shown.commands ^ wanted) & bit)))
@@ -119,6 +123,12 @@ static void SetCommands(int mask, int wanted)
     }
     shown.commands = (shown.commands & ~mask) | (wanted & mask);
     shown.commandsKnown |= mask;
+}
+
+static void ShowTrayCommands(BOOL start, BOOL stop)
+{
+    const BOOL idle = !ServiceCommandRunning();
+    EnableTrayCommands(start && idle, stop && idle);
 }
 
 // Writes a field only when its text changes, so the shown service's form
@@ -202,6 +212,14 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     ShowListRow(3, GroupRow(s.loadOrderGroup));
     ShowFieldText(dependenciesField, shown.dependencies, LongFieldSize, s.dependencies);
     shown.fieldsShown = true;
+    // Marked for deletion, the service is there until it goes and takes no
+    // command meanwhile; nor does any while a command runs, whose service
+    // may go between two looks at it.
+    if (serviceMarkedForDeletion || ServiceCommandRunning()) {
+        SetCommands(AllCommands, 0);
+        ShowTrayCommands(FALSE, FALSE);
+        return;
+    }
     // Install and Remove fit the service whatever its state, and are set
     // before the status query: the box of a failing query leaves the window
     // usable meanwhile.
@@ -209,7 +227,7 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
 
     const bool running = RunOnKeyName(s.keyName, QueryStatus) == 1;
     SetCommands(StartBit | StopBit, running ? StopBit : StartBit);
-    EnableTrayCommands(!running, running);
+    ShowTrayCommands(!running, running);
 }
 
 // No service has the name: the form describes a new one, its last contents
@@ -218,7 +236,7 @@ static void ShowNewService(HWND window)
 {
     DropAddedGroup();
     EnableFormBody(window, TRUE);
-    EnableTrayCommands(FALSE, FALSE);
+    ShowTrayCommands(FALSE, FALSE);
     SetCommands(AllCommands, GetWindowTextLengthW(binaryPathField) ? InstallBit : 0);
 }
 
@@ -237,7 +255,7 @@ void RefreshForm(HWND window)
     } else if (!s.keyName[0]) {
         DropAddedGroup();
         EnableFormBody(window, TRUE);
-        EnableTrayCommands(FALSE, FALSE);
+        ShowTrayCommands(FALSE, FALSE);
         SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);

@@ -3,6 +3,7 @@
 #include "app/main_window_parts.h"
 
 #include "app/about_box.h"
+#include "app/command_thread.h"
 #include "app/file_picker.h"
 #include "app/form_text.h"
 #include "app/services_picker.h"
@@ -14,19 +15,71 @@ static void ShowSuccess(HWND window)
     MessageBoxA(window, "Service Operation Succeeds!", "Tarnex", MB_OK | MB_ICONEXCLAMATION);
 }
 
-// Remove, Start and Stop need the key name only, and take it only as typed:
-// a look-alike would be another service.
-static void RunNamedOperation(HWND window, unsigned operation, const char *verb)
+// Asks, as the Services console does, whether the running services that
+// depend on the service may stop with it; false on No.
+static bool StopDependentsToo(HWND window, const char *keyName, const char *dependents)
 {
+    char text[FieldSize + LongFieldSize + 160];
+    char *end = text + wsprintfA(text, "These running services depend on %s, and stop before it:\r\n\r\n", keyName);
+    for (const char *name = dependents; *name; name += lstrlenA(name) + 1)
+        end += wsprintfA(end, "%s\r\n", name);
+    lstrcpyA(end, "\r\nStop them, and then the service?");
+    return MessageBoxA(window, text, "Please Confirm!", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+// The cursor follows the start or end of a command at once, as it would at
+// the next move of the mouse.
+static void RefreshCursor(HWND window)
+{
+    POINT at;
+    HWND under = GetCursorPos(&at) ? WindowFromPoint(at) : nullptr;
+    if (under && (under == window || IsChild(window, under)))
+        SendMessageA(under, WM_SETCURSOR, WPARAM(under),
+                     MAKELPARAM(SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)), WM_MOUSEMOVE));
+}
+
+// Remove, Start and Stop need the key name only, and take it only as typed:
+// a look-alike would be another service. They run off the window's thread,
+// the commands greyed meanwhile.
+static void BeginNamedCommand(HWND window, unsigned operation, const char *verb)
+{
+    if (ServiceCommandRunning())
+        return;
     ServiceSettings &s = serviceSettings;
-    if (ReadFormField(window, verb, KeyNameText, s.keyName) && RunOnKeyName(s.keyName, operation) == 1)
-        ShowSuccess(window);
+    char dependents[LongFieldSize] = {};
+    if (ReadFormField(window, verb, KeyNameText, s.keyName) &&
+        (operation == Start || !ActiveDependents(s.keyName, dependents) ||
+         StopDependentsToo(window, s.keyName, dependents)))
+        BeginServiceCommand(window, operation, s.keyName, dependents);
     RefreshForm(window);
+    RefreshCursor(window);
+}
+
+void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    unsigned operation;
+    char keyName[FieldSize];
+    ServiceOutcome outcome;
+    if (!EndServiceCommand(wParam, lParam, &operation, keyName, &outcome))
+        return;
+    KeepServiceOutcome(keyName, &outcome);
+    RefreshForm(window);
+    RefreshCursor(window);
+    if (outcome.markedForDeletion)
+        MessageBoxA(window,
+                    "Service Operation Succeeds! The service is marked for deletion: it goes once every program "
+                    "that holds it open (the Services console, a monitoring tool) has closed it, or at the next "
+                    "restart.",
+                    "Tarnex", MB_OK | MB_ICONINFORMATION);
+    else if (outcome.result == 1)
+        ShowSuccess(window);
+    else
+        ReportServiceOutcome(&outcome);
 }
 
 static void InstallFromForm(HWND window)
 {
-    if (!ReadFormSettings(window, "Install", &serviceSettings))
+    if (ServiceCommandRunning() || !ReadFormSettings(window, "Install", &serviceSettings))
         return;
     if (RunOnSettings(&serviceSettings, Install) == 1)
         ShowSuccess(window);
@@ -35,10 +88,10 @@ static void InstallFromForm(HWND window)
 
 static void RemoveAfterQuestion(HWND window)
 {
-    if (MessageBoxA(window, "Do You REALLY Want To Delete the Service?", "Please Confirm!",
-                    MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (ServiceCommandRunning() || MessageBoxA(window, "Do You REALLY Want To Delete the Service?",
+                                               "Please Confirm!", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    RunNamedOperation(window, Remove, "Remove");
+    BeginNamedCommand(window, Remove, "Remove");
 }
 
 static void PickKeyName(HWND window)
@@ -140,10 +193,10 @@ void OnMainCommand(HWND window, WPARAM wParam)
         RemoveAfterQuestion(window);
         break;
     case StartButton:
-        RunNamedOperation(window, Start, "Start");
+        BeginNamedCommand(window, Start, "Start");
         break;
     case StopButton:
-        RunNamedOperation(window, Stop, "Stop");
+        BeginNamedCommand(window, Stop, "Stop");
         break;
     }
 }

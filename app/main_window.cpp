@@ -3,6 +3,7 @@
 #include "app/main_window_parts.h"
 
 #include "app/accessible_names.h"
+#include "app/command_thread.h"
 #include "app/dialog_template.h"
 #include "app/form_text.h"
 #include "app/startup.h"
@@ -292,6 +293,14 @@ static void OnSize(HWND window, WPARAM kind)
     InvalidateRect(window, nullptr, TRUE);
 }
 
+// Hidden behind its icon, the window comes back when the icon goes (the
+// shell ended, and no taskbar came back to say so).
+static void KeepReachable(HWND window)
+{
+    if (!IsWindowVisible(window) && !mainWindowClosing && !ShowTrayIcon())
+        ShowWindow(window, SW_SHOWMINNOACTIVE);
+}
+
 // The taskbar was made anew, or at last: the icon goes into it. A window
 // hidden behind an icon that the taskbar will not take comes back.
 static void OnTaskbarCreated(HWND window)
@@ -302,14 +311,16 @@ static void OnTaskbarCreated(HWND window)
 
 // The window ends once every box open inside its loop is dismissed; its
 // tray icon and refresh end at once, so that nothing restores the ended
-// window or runs its commands meanwhile. The Close button, the tray's Close
-// and the close box all end it here.
+// window or runs its commands meanwhile, and a command that still runs ends
+// by itself, unseen. The Close button, the tray's Close and the close box
+// all end it here.
 static void CloseMainWindow(HWND window)
 {
     mainWindowClosing = true;
     StopRefreshing(window);
     KillTimer(window, ShownTimerId);
     RemoveTrayIcon();
+    AbandonServiceCommand();
     EndDialog(window, 0);
 }
 
@@ -336,10 +347,23 @@ static void OnTrayNotify(HWND window, WPARAM wParam, LPARAM lParam)
             OnCommand(window, WPARAM(b.button));
 }
 
+// While a command runs the window answers, with the cursor that says the
+// program works meanwhile.
+static bool OnSetCursor(HWND window, LPARAM hit)
+{
+    if (!ServiceCommandRunning() || LOWORD(hit) != HTCLIENT)
+        return false;
+    SetCursor(LoadCursorA(nullptr, IDC_APPSTARTING));
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return true;
+}
+
 // However the window ends, its tray icon and its objects go with it; the
-// tooltip window, which it owns, is already gone.
+// tooltip window, which it owns, is already gone. A command that still runs
+// ends by itself.
 static void OnDestroy(HWND window)
 {
+    AbandonServiceCommand();
     StopRefreshing(window);
     KillTimer(window, ShownTimerId);
     DestroyTray();
@@ -380,14 +404,21 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnTrayNotify(window, wParam, lParam);
         return 0;
     case WM_TIMER:
-        if (wParam == ShownTimerId)
+        if (wParam == ShownTimerId) {
             OnShown(window);
-        else
+        } else {
+            KeepReachable(window);
             RefreshForm(window);
+        }
         return 0;
     case WM_COMMAND:
         OnCommand(window, wParam);
         return 0;
+    case ServiceCommandDone:
+        OnServiceCommandDone(window, wParam, lParam);
+        return 0;
+    case WM_SETCURSOR:
+        return OnSetCursor(window, lParam);
     case WM_CLOSE:
         CloseMainWindow(window);
         return 0;

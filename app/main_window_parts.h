@@ -34,8 +34,10 @@ bool ReadFormField(HWND window, const char *verb, int index, char *text);
 // after a refusal.
 bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
 
-// main_commands.cpp: a click of one of the window's buttons but Close.
+// main_commands.cpp: a click of one of the window's buttons but Close, and
+// the end of a command that ran off the window's thread.
 void OnMainCommand(HWND window, WPARAM wParam);
+void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam);
 
 // form_refresh.cpp: the once-a-second refresh.
 constexpr UINT_PTR RefreshTimerId = 0;

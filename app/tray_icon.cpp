@@ -19,9 +19,10 @@ TrayCalls trayCalls = {Shell_NotifyIconA};
 static NOTIFYICONDATAA trayIconData;
 // The shell took the icon: it is in the notification area, as far as known.
 static bool iconInTray;
-// The last event of the icon: a right click's release comes just before the
-// context menu it opens.
-static UINT lastEvent;
+// When the icon last heard the right button's release: the context menu it
+// opens follows at once.
+static DWORD rightReleaseTime;
+static bool rightReleased;
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
 // From the icon's removal on, nothing adds it again or answers its clicks.
@@ -56,6 +57,7 @@ void CreateTrayMenu()
     trayIconData = {};
     trayGone = false;
     iconInTray = false;
+    rightReleased = false;
     trayMenuOpen = false;
     ForgetTrayCommands();
 }
@@ -67,6 +69,8 @@ bool ShowTrayIcon()
 {
     if (trayGone || !trayIconData.hWnd)
         return false;
+    if (iconInTray && trayCalls.notifyIcon(NIM_MODIFY, &trayIconData))
+        return true;
     iconInTray = trayCalls.notifyIcon(NIM_ADD, &trayIconData) || trayCalls.notifyIcon(NIM_MODIFY, &trayIconData);
     if (iconInTray)
         trayCalls.notifyIcon(NIM_SETVERSION, &trayIconData);
@@ -95,9 +99,11 @@ bool IsTaskbarCreated(UINT message)
     return taskbarCreatedMessage && message == taskbarCreatedMessage;
 }
 
+// Deleted even when the shell said it did not take it: busy, as at its
+// start, it may answer so and show the icon all the same.
 void RemoveTrayIcon()
 {
-    if (!trayGone && iconInTray)
+    if (!trayGone && trayIconData.hWnd)
         trayCalls.notifyIcon(NIM_DELETE, &trayIconData);
     trayGone = true;
     iconInTray = false;
@@ -154,7 +160,8 @@ static UINT OpenTrayMenu(HWND window, POINT anchor)
     trayMenuOpen = false;
     // Lets the menu of a background window close when focus moves away.
     PostMessageA(window, WM_NULL, 0, 0);
-    return RunTrayCommand(window, command);
+    // A window closed while its menu was open takes no command from it.
+    return trayGone ? 0 : RunTrayCommand(window, command);
 }
 
 // The icon's notification as version 4 sends it (the event and the icon in
@@ -167,11 +174,15 @@ static bool DecodeTrayNotify(WPARAM wParam, LPARAM lParam, UINT *event, POINT *a
 {
     if (HIWORD(lParam) == TrayIconId) {
         *event = LOWORD(lParam);
-        const bool byMouse = *event == WM_CONTEXTMENU && lastEvent == WM_RBUTTONUP;
-        lastEvent = *event;
         *anchor = {short(LOWORD(wParam)), short(HIWORD(wParam))};
-        if (byMouse)
+        if (*event == WM_RBUTTONUP) {
+            rightReleased = true;
+            rightReleaseTime = GetTickCount();
+        } else if (*event == WM_CONTEXTMENU && rightReleased &&
+                   GetTickCount() - rightReleaseTime <= GetDoubleClickTime()) {
+            rightReleased = false;
             GetCursorPos(anchor);
+        }
         return true;
     }
     if (wParam != TrayIconId)

@@ -1,4 +1,4 @@
-// The failure message box of the service operations.
+// The failure message boxes of the service operations.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,15 @@
 // Shows "Error <code>: <system text>" for the last error, titled caption,
 // and leaves the last error code as it found it.
 void ReportSystemError(const char *caption);
+
+// The bytes a failure's text takes at most.
+constexpr DWORD FailureTextSize = 640;
+// Writes "Error <code>: <system text>" into message (FailureTextSize
+// bytes), and for the failures administrators meet first a line of help
+// after it.
+void FormatSystemError(DWORD code, char *message);
+// Shows a failure's text, titled caption.
+void ReportFailure(const char *caption, const char *text);
 
 // Writes value as signed decimal text (at most 11 characters and a zero).
 void FormatSignedDecimal(LONG value, char *text);

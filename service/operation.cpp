@@ -3,6 +3,7 @@
 
 #include "service/error_report.h"
 #include "service/registry_lists.h"
+#include "service/service_command.h"
 
 #include <string.h>
 
@@ -12,11 +13,12 @@ static_assert(sizeof(QUERY_SERVICE_CONFIGW) == 36, "the first configuration quer
 
 LONG keyNameRejected;
 LONG scmAccessDenied;
+LONG serviceMarkedForDeletion;
 
-ScmCalls scmCalls = {OpenServiceA, QueryServiceConfigW, OpenSCManagerA, CreateServiceA, CloseServiceHandle};
+ScmCalls scmCalls = {OpenServiceA,       QueryServiceConfigW, OpenSCManagerA,
+                     CreateServiceA,     CloseServiceHandle,  EnumDependentServicesW};
 
 static const char DescriptionValue[] = "Description";
-constexpr DWORD RemoveStopPause = 1000;
 
 // Copies text into a field of size bytes, cut to fit between two
 // characters; no text clears it.
@@ -28,20 +30,18 @@ static void CopyField(char *field, const char *text, DWORD size)
     field[length] = '\0';
 }
 
-// Converts text as the ANSI functions would (a look-alike for what the code
-// page lacks) into a field of size bytes, cut to fit between two
-// characters; no text clears it.
+// Converts text exactly into a field of size bytes, cut to fit between two
+// characters; a text the program's code page cannot hold exactly clears it,
+// as does no text: a look-alike in a field of the form (a program's path,
+// an account, a group) would install a copy of the service with another.
 static void CopyWideField(char *field, const WCHAR *text, DWORD size)
 {
     field[0] = '\0';
-    const UINT codePage = ProgramCodePage();
-    if (!text || WideCharToMultiByte(codePage, 0, text, -1, field, int(size), nullptr, nullptr))
-        return;
-    const int bytes = WideCharToMultiByte(codePage, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    char *whole = bytes > 0 ? static_cast<char *>(GlobalAlloc(GMEM_FIXED, bytes)) : nullptr;
+    const int bytes = text ? ExactProgramText(text, nullptr, 0) : 0;
+    char *whole = bytes ? static_cast<char *>(GlobalAlloc(GMEM_FIXED, bytes)) : nullptr;
     if (!whole)
         return;
-    WideCharToMultiByte(codePage, 0, text, -1, whole, bytes, nullptr, nullptr);
+    ExactProgramText(text, whole, bytes);
     CopyField(field, whole, size);
     GlobalFree(whole);
 }
@@ -52,12 +52,10 @@ static void CopyWideField(char *field, const WCHAR *text, DWORD size)
 static void CopyList(char *field, const WCHAR *list, DWORD size)
 {
     DWORD used = 0;
-    for (const WCHAR *name = list; name && *name; name += lstrlenW(name) + 1) {
-        const int bytes = ExactProgramText(name, field + used, int(size - 1 - used));
-        used += DWORD(bytes);
-    }
-    field[used] = '\0';
-    field[used + 1 < size ? used + 1 : used] = '\0';
+    field[0] = '\0';
+    for (const WCHAR *name = list; name && *name; name += lstrlenW(name) + 1)
+        AppendExactName(field, &used, size - 1, name);
+    field[used + 1] = '\0';
 }
 
 // A Win32 service's path with a blank that names an existing file as a whole
@@ -117,12 +115,18 @@ static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
 
 // Reads the "Description" value whatever its type. The field changes only
 // when the whole value fits, and always ends terminated inside the field.
-// An indirect text that cannot be resolved is shown as stored.
-static void ReadDescription(const char *keyName, char *description)
+// An indirect text that cannot be resolved is shown as stored. Windows
+// keeps "DeleteFlag" in the key of a service marked for deletion.
+static void ReadServiceKey(const char *keyName, char *description)
 {
     HKEY key;
     if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return;
+    DWORD deleteFlag = 0, flagSize = sizeof(deleteFlag);
+    if (RegQueryValueExA(key, "DeleteFlag", nullptr, nullptr, reinterpret_cast<BYTE *>(&deleteFlag), &flagSize) ==
+            ERROR_SUCCESS &&
+        deleteFlag)
+        serviceMarkedForDeletion = 1;
     char value[LongFieldSize];
     DWORD type;
     DWORD size = sizeof(value);
@@ -159,7 +163,7 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
 
     CopyWideField(binaryPath, config->lpBinaryPathName, FieldSize);
     CopyWideField(displayName, config->lpDisplayName, FieldSize);
-    ReadDescription(keyName, description);
+    ReadServiceKey(keyName, description);
     *serviceType = config->dwServiceType;
     *startType = config->dwStartType;
     *errorControl = config->dwErrorControl;
@@ -172,95 +176,70 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
         GlobalFree(block);
 }
 
-// The rights each operation needs and no more: protected services refuse
-// administrators the right to change, stop or delete them, but can still be
-// shown and started.
-static DWORD ServiceAccess(unsigned operation)
+// The failure of an open: LoadConfig keeps quiet about a missing service
+// (and forgets that it was marked for deletion) and flags an invalid name or
+// refused access for the main window. Null when nothing is to be reported.
+static const char *OpenFailure(const char *keyName, unsigned operation, DWORD code)
 {
-    switch (operation) {
-    case LoadConfig:
-        return SERVICE_QUERY_CONFIG;
-    case Start:
-        return SERVICE_START | SERVICE_QUERY_STATUS;
-    case Stop:
-        return SERVICE_STOP | SERVICE_QUERY_STATUS;
-    case Remove:
-        return DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS;
-    }
-    return SERVICE_QUERY_STATUS;
-}
-
-// Reports a failed open; LoadConfig keeps quiet about a missing service and
-// flags an invalid name or refused access for the main window.
-static void ReportOpenFailure(unsigned operation)
-{
-    const DWORD code = GetLastError();
     if (operation == LoadConfig) {
-        if (code == ERROR_SERVICE_DOES_NOT_EXIST)
-            return;
+        if (code == ERROR_SERVICE_DOES_NOT_EXIST) {
+            ForgetMarkedForDeletion(keyName);
+            return nullptr;
+        }
         if (code == ERROR_INVALID_NAME)
             keyNameRejected = 1;
         else if (code == ERROR_ACCESS_DENIED)
             scmAccessDenied = 1;
     }
-    ReportSystemError("Error 0pening a Service of the SCM!");
+    return "Error 0pening a Service of the SCM!";
 }
 
-static LONG SendStop(SC_HANDLE service)
+// Start, Stop and Remove, each followed to its end on the calling thread.
+static LONG RunCommandHere(const char *keyName, unsigned operation)
 {
-    SERVICE_STATUS status;
-    if (ControlService(service, SERVICE_CONTROL_STOP, &status))
-        return 1;
-    ReportSystemError("Error Stopping Service");
-    return 0;
+    ServiceOutcome outcome;
+    RunServiceCommand(keyName, operation, nullptr, &outcome);
+    KeepServiceOutcome(keyName, &outcome);
+    ReportServiceOutcome(&outcome);
+    return outcome.result;
 }
 
-// Remove, QueryStatus, Start and Stop: act on the service's current state.
-static LONG ControlByState(SC_HANDLE service, unsigned operation)
+static SRWLOCK serviceManagerLock = SRWLOCK_INIT;
+
+void LockServiceManager()
 {
-    SERVICE_STATUS status;
-    if (!QueryServiceStatus(service, &status)) {
-        ReportSystemError("Error at Query Service Status of the SCM");
-        return 0;
-    }
-    const bool stopped = status.dwCurrentState == SERVICE_STOPPED;
-
-    switch (operation) {
-    case QueryStatus:
-        return stopped ? 0 : 1;
-    case Start:
-        if (!stopped || StartServiceA(service, 0, nullptr))
-            return 1;
-        ReportSystemError("Error Installing Service");
-        return 0;
-    case Stop:
-        return stopped ? 1 : SendStop(service);
-    case Remove:
-        if (!stopped && !SendStop(service))
-            return 0;
-        Sleep(RemoveStopPause);
-        if (DeleteService(service))
-            return 1;
-        ReportSystemError("Error Deleting Service");
-        return 0;
-    }
-    return 0;
+    AcquireSRWLockExclusive(&serviceManagerLock);
 }
 
+void UnlockServiceManager()
+{
+    ReleaseSRWLockExclusive(&serviceManagerLock);
+}
+
+// A failure is shown once the handles are closed and the service manager is
+// free for other threads: a refresh runs inside the box.
 LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation)
 {
     operation &= 0xFF;
+    if (operation == Start || operation == Stop || operation == Remove)
+        return RunCommandHere(keyName, operation);
     const char *account = accountName && accountName[0] ? accountName : nullptr;
     LONG result = 0;
     SC_HANDLE service = nullptr;
+    const char *failure = nullptr;
+    DWORD failureCode = 0;
+    if (operation == LoadConfig)
+        serviceMarkedForDeletion = 0;
 
+    LockServiceManager();
     SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr,
                                            operation == Install ? SC_MANAGER_CREATE_SERVICE : SC_MANAGER_CONNECT);
     if (!scm) {
-        ReportSystemError("Error 0pening a Connection to the SCM!");
+        failureCode = GetLastError();
+        failure = "Error 0pening a Connection to the SCM!";
         goto done;
     }
 
@@ -270,7 +249,8 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                                          *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted),
                                          loadOrderGroup, nullptr, dependencies, account, password);
         if (!service) {
-            ReportSystemError("Error Creating the new service!");
+            failureCode = GetLastError();
+            failure = "Error Creating the new service!";
             goto done;
         }
         result = 1;
@@ -278,18 +258,29 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
         goto done;
     }
 
-    service = scmCalls.openService(scm, keyName, ServiceAccess(operation));
+    // Only the rights each operation needs: protected services refuse
+    // administrators more than querying them.
+    service = scmCalls.openService(scm, keyName, operation == LoadConfig ? SERVICE_QUERY_CONFIG : SERVICE_QUERY_STATUS);
     if (!service) {
-        ReportOpenFailure(operation);
+        failureCode = GetLastError();
+        failure = OpenFailure(keyName, operation, failureCode);
         goto done;
     }
 
     if (operation == LoadConfig) {
         LoadServiceConfig(service, binaryPath, displayName, description, keyName, serviceType, startType,
                           errorControl, loadOrderGroup, dependencies, accountName);
+        if (LeftMarkedForDeletion(keyName))
+            serviceMarkedForDeletion = 1;
         result = 1;
     } else {
-        result = ControlByState(service, operation);
+        SERVICE_STATUS status;
+        if (QueryServiceStatus(service, &status)) {
+            result = status.dwCurrentState == SERVICE_STOPPED ? 0 : 1;
+        } else {
+            failureCode = GetLastError();
+            failure = "Error at Query Service Status of the SCM";
+        }
     }
 
 done:
@@ -297,8 +288,13 @@ done:
         scmCalls.closeServiceHandle(service);
     if (scm)
         scmCalls.closeServiceHandle(scm);
+    UnlockServiceManager();
     if (operation == Install && password)
         SecureZeroMemory(password, FieldSize);
+    if (failure) {
+        SetLastError(failureCode);
+        ReportSystemError(failure);
+    }
     return result;
 }
 

@@ -18,11 +18,17 @@ enum ServiceOperation : unsigned {
 // access to the service; read (and the first cleared) by the main window.
 extern LONG keyNameRejected;
 extern LONG scmAccessDenied;
+// Set by LoadConfig to 1 for a service marked for deletion (by the program,
+// or by another: Windows then keeps "DeleteFlag" in its key), else to 0: it
+// is still there, and takes no command.
+extern LONG serviceMarkedForDeletion;
 
 // Takes the twelve ServiceSettings fields in record order: texts as buffers of
 // FieldSize (description and dependencies LongFieldSize) bytes, numbers by
 // reference. Returns 1 on success, 0 on a failure that it has already shown
 // (QueryStatus: 1 while the service is not stopped). Install wipes password.
+// Start, Stop and Remove follow the service to its end on the calling
+// thread (see service_command.h).
 LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
@@ -32,6 +38,14 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
 // QueryStatus, Start, Stop).
 LONG RunOnSettings(ServiceSettings *settings, unsigned operation);
 LONG RunOnKeyName(char *keyName, unsigned operation);
+
+// One thread at a time talks to the service manager, but for the calls
+// that wait on a service (StartService, ControlService) and the waits
+// between looks at one: Wine's client of the service manager loses handles
+// when two threads of a process open or close them at once. Windows' does
+// not; there the lock is held for the moments the calls take.
+void LockServiceManager();
+void UnlockServiceManager();
 
 // The SCM calls whose failures and answers Wine cannot produce (a refused
 // open, a configuration with dependencies, a failing configuration query),
@@ -44,5 +58,7 @@ struct ScmCalls {
     decltype(&OpenSCManagerA) openSCManager;
     decltype(&CreateServiceA) createService;
     decltype(&CloseServiceHandle) closeServiceHandle;
+    // Wine never lists the services that depend on a service.
+    decltype(&EnumDependentServicesW) enumDependentServices;
 };
 extern ScmCalls scmCalls;

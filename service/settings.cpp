@@ -82,6 +82,16 @@ int ExactProgramText(const WCHAR *text, char *converted, int size)
     return lost ? 0 : bytes;
 }
 
+bool AppendExactName(char *list, DWORD *used, DWORD size, const WCHAR *name)
+{
+    const int room = int(size) - int(*used) - 1;
+    const int bytes = room > 0 ? ExactProgramText(name, list + *used, room) : 0;
+    if (bytes)
+        *used += DWORD(bytes);
+    list[*used] = '\0';
+    return bytes != 0;
+}
+
 void FillBytes(void *buffer, DWORD count, DWORD value)
 {
     memset(buffer, int(value & 0xFF), count);

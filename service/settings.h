@@ -84,6 +84,11 @@ UINT ProgramCodePage();
 // letter for a full-width one, or a question mark in its place; UTF-8 a
 // replacement for a lone half of a surrogate pair) or it does not fit.
 int ExactProgramText(const WCHAR *text, char *converted, int size);
+// Appends name, exactly as the program's code page holds it, to the
+// double-NUL list of *used bytes in list (size bytes, the closing NUL
+// included); false, changing nothing, when it cannot be held so or does
+// not fit.
+bool AppendExactName(char *list, DWORD *used, DWORD size, const WCHAR *name);
 
 // The file name of path without its last four characters (its extension).
 void KeyNameFromBinaryPath(const char *path, char *keyName, DWORD size);

@@ -18,6 +18,7 @@
 #include "tests/support/services.h"
 
 #include <shellapi.h>
+#include <stddef.h>
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,8 @@ constexpr FormState NewWithPath = {true, true, false, false, false, false, false
 constexpr FormState NewWithoutPath = {true, false, false, false, false, false, false};
 constexpr FormState Stopped = {false, false, true, true, false, true, false};
 constexpr FormState Active = {false, false, true, false, true, false, true};
+// A service marked for deletion, or one a command runs on: no command.
+constexpr FormState NoCommand = {false, false, false, false, false, false, false};
 
 // Waits until the window has handled what was sent to it before: it is back
 // in a message loop (a message box's, if one is open).
@@ -197,6 +200,14 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
         EXPECT_EQ(SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0), CB_ERR);
         EXPECT_EQ(SelectedText(window, LoadOrderGroupList), "TARNEXNOSUCHGROUP");  // not in the group order
         EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);  // demand start
+        // The group goes from the list with its service, and comes back with it.
+        TypeText(window, KeyNameField, boot.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        EXPECT_EQ(SendDlgItemMessageA(window, LoadOrderGroupList, CB_FINDSTRINGEXACT, WPARAM(-1),
+                                      LPARAM("TarnexNoSuchGroup")),
+                  CB_ERR);
+        TypeText(window, KeyNameField, shared.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
 
         // Installed as it stands, the unselected type reads as the last row;
         // the shown service's group left the list with it.
@@ -577,9 +588,12 @@ TEST_F(MainWindow, TheWindowHidesOnlyBehindAnIconInTheTray)
         ASSERT_FALSE(trayAsked.empty());
         NOTIFYICONDATAA icon = trayAsked[0].second;
         EXPECT_EQ(trayAsked[0].first, DWORD(NIM_ADD));
-        EXPECT_EQ(icon.cbSize, DWORD(sizeof(NOTIFYICONDATAA)));
-        EXPECT_EQ(icon.uFlags, DWORD(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP));
+        EXPECT_GE(icon.cbSize, offsetof(NOTIFYICONDATAA, hBalloonIcon) + sizeof(HICON));
+        EXPECT_TRUE(icon.uFlags & NIF_SHOWTIP);
         EXPECT_STREQ(icon.szTip, "Tarnex");
+        ASSERT_GE(trayAsked.size(), 2u);
+        EXPECT_EQ(trayAsked[1].first, DWORD(NIM_SETVERSION));
+        EXPECT_EQ(trayAsked[1].second.uVersion, UINT(NOTIFYICON_VERSION_4));
         noTray = true;
         Shell_NotifyIconA(NIM_DELETE, &icon);
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -593,6 +607,126 @@ TEST_F(MainWindow, TheWindowHidesOnlyBehindAnIconInTheTray)
         EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window); }));
         PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(window); }));
+        // Hidden, it comes back when a new taskbar will not take its icon.
+        noTray = true;
+        Shell_NotifyIconA(NIM_DELETE, &icon);
+        SendMessageA(window, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) && IsIconic(window); }));
+    });
+}
+
+// A service's program that does not behave: what became of it is the
+// verdict, and the window answers while it is found out.
+TEST_F(MainWindow, StartIsJudgedByWhatBecameOfTheService)
+{
+    const TestService never("NeverConnects", "noconnect"), failing("FailsAtStart", "fails"),
+        slow("StartsSlowly", "slowstart");
+    DriveMainWindow([&](HWND window) {
+        // StartService waits for a program that never connects.
+        TypeText(window, KeyNameField, never.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        ASSERT_TRUE(Press(window, StartButton));
+        ASSERT_EQ(WaitForServiceState(never.name, SERVICE_START_PENDING, 2000), DWORD(SERVICE_START_PENDING));
+        DWORD_PTR answer;
+        EXPECT_TRUE(SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 250, &answer));
+        EXPECT_TRUE(Shows(window, NoCommand));  // refreshed meanwhile, its commands off
+        // Closed meanwhile, the window ends without waiting for the service.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 1500));
+    });
+    DriveMainWindow([&](HWND window) {
+        TypeText(window, KeyNameField, failing.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        ASSERT_TRUE(Press(window, StartButton));
+        EXPECT_NE(AnswerMessageBox(IDOK, 5000).text.find("The service's own code: 42."), std::string::npos);
+        TypeText(window, KeyNameField, slow.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        ASSERT_TRUE(Press(window, StartButton));
+        HWND verdict = WaitForMessageBox(5000);
+        EXPECT_EQ(WaitForServiceState(slow.name, SERVICE_RUNNING, 0), DWORD(SERVICE_RUNNING));  // not before
+        EXPECT_EQ(AnswerBox(verdict, IDOK).text, Success);
+    });
+}
+
+// The running services that depend on the shown service, as Windows lists
+// them (Wine lists none): the one named here.
+static std::string dependentName;
+static BOOL WINAPI ListDependent(SC_HANDLE, DWORD, ENUM_SERVICE_STATUSW *entries, DWORD size, DWORD *needed,
+                                 DWORD *count)
+{
+    const std::wstring name = Wide(dependentName);
+    *count = 0;
+    *needed = name.empty() ? 0 : DWORD(sizeof(*entries) + (name.size() + 1) * sizeof(WCHAR));
+    if (size < *needed) {
+        SetLastError(ERROR_MORE_DATA);
+        return FALSE;
+    }
+    if (!name.empty()) {
+        auto *text = reinterpret_cast<WCHAR *>(entries + 1);
+        lstrcpyW(text, name.c_str());
+        entries[0] = {text, text, {SERVICE_WIN32_OWN_PROCESS, SERVICE_RUNNING, SERVICE_ACCEPT_STOP, 0, 0, 0, 0}};
+        *count = 1;
+    }
+    return TRUE;
+}
+
+TEST_F(MainWindow, StopAsksFirstAboutTheServicesThatDependOnIt)
+{
+    const TestService needed("Needed", "run"), dependent("Dependent", "run"), hanging("HangsStopping", "hangstop");
+    for (const TestService *service : {&needed, &dependent, &hanging})
+        RunAndCapture("sc start " + service->name);
+    dependentName = dependent.name;
+    const ScopedOverride listed(scmCalls.enumDependentServices, ListDependent);
+    DriveMainWindow([&](HWND window) {
+        TypeText(window, KeyNameField, needed.name.c_str());
+        ASSERT_TRUE(Shows(window, Active));
+        for (int answer : {IDNO, IDYES}) {
+            ASSERT_TRUE(Press(window, StopButton));
+            const RecordedBox question = AnswerMessageBox(answer);
+            EXPECT_NE(question.text.find(dependent.name), std::string::npos) << question.text;
+            const DWORD state = answer == IDYES ? SERVICE_STOPPED : SERVICE_RUNNING;
+            if (answer == IDYES) {
+                EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success);
+            }
+            EXPECT_EQ(WaitForServiceState(dependent.name, state, 0), state);
+            EXPECT_EQ(WaitForServiceState(needed.name, state, 0), state);
+        }
+        dependentName.clear();
+        TypeText(window, KeyNameField, hanging.name.c_str());
+        ASSERT_TRUE(Shows(window, Active));
+        ASSERT_TRUE(Press(window, StopButton));
+        const RecordedBox stalled = AnswerMessageBox(IDOK, 5000);
+        EXPECT_EQ(stalled.caption, "Error Stopping Service");
+        EXPECT_EQ(stalled.text.rfind("The service is still stopping", 0), 0u) << stalled.text;
+    });
+}
+
+// Windows deletes a service once no program holds it open; till then it
+// is marked for deletion, as another program's deletion may have left one.
+TEST_F(MainWindow, AServiceMarkedForDeletionTakesNoCommandUntilItGoes)
+{
+    const TestService held("HeldOpen", "run"), flagged("FlaggedByOther", "run");
+    const DWORD flag = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Services\\" + flagged.name).c_str(), "DeleteFlag",
+                    REG_DWORD, &flag, sizeof(flag));
+    DriveMainWindow([&](HWND window) {
+        TypeText(window, KeyNameField, flagged.name.c_str());
+        EXPECT_TRUE(Shows(window, NoCommand));
+        LockServiceManager();
+        SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+        SC_HANDLE holder = OpenServiceA(scm, held.name.c_str(), SERVICE_QUERY_STATUS);
+        UnlockServiceManager();
+        TypeText(window, KeyNameField, held.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        ASSERT_TRUE(Press(window, RemoveButton));
+        AnswerMessageBox(IDYES);
+        EXPECT_NE(AnswerMessageBox(IDOK, 5000).text.find("marked for deletion"), std::string::npos);
+        EXPECT_TRUE(Shows(window, NoCommand));
+        LockServiceManager();
+        CloseServiceHandle(holder);
+        CloseServiceHandle(scm);
+        UnlockServiceManager();
+        EXPECT_TRUE(Shows(window, NewWithPath, true));  // by itself, once it has gone
     });
 }
 

@@ -30,12 +30,14 @@ static std::string FailureText(DWORD code)
     return "Error " + std::to_string(code) + ": " + SystemText(code);
 }
 
-// Exactly one failure box, with the title and the text of the error code.
-static void ExpectOneFailure(const std::vector<RecordedBox> &boxes, const char *caption, DWORD code)
+// Exactly one failure box, with the title and the text of the error code,
+// and what the program adds to it.
+static void ExpectOneFailure(const std::vector<RecordedBox> &boxes, const char *caption, DWORD code,
+                             const std::string &added = "")
 {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].caption, caption);
-    EXPECT_EQ(boxes[0].text, FailureText(code));
+    EXPECT_EQ(boxes[0].text, FailureText(code) + added);
 }
 
 static std::string RegQuery(const std::string &name)
@@ -253,16 +255,45 @@ TEST_F(ServiceOperations, PausedAndStartPendingCountAsNotStopped)
 {
     const TestService pausedService("Paused", "paused"), pendingService("Pending", "pending");
     const std::string &paused = pausedService.name, &pending = pendingService.name;
-    StartAndWait(paused, SERVICE_PAUSED);
-    StartAndWait(pending, SERVICE_START_PENDING);
+    RunAndCapture("sc start " + paused);
+    RunAndCapture("sc start " + pending);
+    ASSERT_EQ(WaitForServiceState(paused, SERVICE_PAUSED, 5000), DWORD(SERVICE_PAUSED));
+    ASSERT_EQ(WaitForServiceState(pending, SERVICE_START_PENDING, 5000), DWORD(SERVICE_START_PENDING));
 
     BoxWatch watch;
     ServiceSettings s = SettingsToLoad(paused);
     EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);
     s = SettingsToLoad(pending);
     EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);
-    EXPECT_EQ(RunOnKeyName(s.keyName, Start), 1);  // start pending: nothing to do
     EXPECT_TRUE(watch.Seen().empty());
+    // Its checkpoint stalled past its wait hint, it is still starting: no success.
+    EXPECT_EQ(RunOnKeyName(s.keyName, Start), 0);
+    const auto boxes = watch.Seen();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error Installing Service");
+    EXPECT_EQ(boxes[0].text, "The service is still starting: it has not reported being running in time. It goes on by "
+                             "itself; the form shows its state.");
+}
+
+// A start that ends stopped says why; one that takes its time is followed
+// to its end, as is a stop, which is no success while the service stays
+// stopping.
+TEST_F(ServiceOperations, StartAndStopFollowTheServiceToItsEnd)
+{
+    const TestService slow("SlowStart", "slowstart"), failing("Fails", "fails"), hanging("HangStop", "hangstop");
+    BoxWatch watch;
+    EXPECT_EQ(RunOnKeyName(SettingsToLoad(slow.name).keyName, Start), 1);
+    EXPECT_EQ(WaitForServiceState(slow.name, SERVICE_RUNNING, 0), DWORD(SERVICE_RUNNING));
+    EXPECT_TRUE(watch.Seen().empty());
+    EXPECT_EQ(RunOnKeyName(SettingsToLoad(failing.name).keyName, Start), 0);
+    ExpectOneFailure(watch.Seen(), "Error Installing Service", ERROR_SERVICE_SPECIFIC_ERROR,
+                     "\r\nThe service's own code: 42.");
+    StartAndWait(hanging.name, SERVICE_RUNNING);
+    EXPECT_EQ(RunOnKeyName(SettingsToLoad(hanging.name).keyName, Stop), 0);
+    const auto boxes = watch.Seen();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Error Stopping Service");
+    EXPECT_EQ(boxes[0].text.rfind("The service is still stopping: ", 0), 0u) << boxes[0].text;
 }
 
 TEST_F(ServiceOperations, AFailedStartIsReportedWithItsOwnTitle)
@@ -271,7 +302,8 @@ TEST_F(ServiceOperations, AFailedStartIsReportedWithItsOwnTitle)
     ServiceSettings s = SettingsToLoad(service.name);
     BoxWatch watch;
     EXPECT_EQ(RunOnKeyName(s.keyName, Start), 0);
-    ExpectOneFailure(watch.Seen(), "Error Installing Service", ERROR_SERVICE_REQUEST_TIMEOUT);
+    ExpectOneFailure(watch.Seen(), "Error Installing Service", ERROR_SERVICE_REQUEST_TIMEOUT,
+                     "The program did not connect to the service manager in time: it may not be a service program.");
 }
 
 TEST_F(ServiceOperations, ARefusedStopLeavesTheServiceInstalled)
@@ -294,7 +326,7 @@ TEST_F(ServiceOperations, ARefusedStopLeavesTheServiceInstalled)
     EXPECT_EQ(RunOnKeyName(s.keyName, QueryStatus), 1);  // not marked for deletion: still answers
 }
 
-TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
+TEST_F(ServiceOperations, RemoveFollowsTheStopAndKnowsAMarkedService)
 {
     const TestService stoppedService("RemoveStopped", "run"), runningService("RemoveRunning", "slowstop");
     const std::string &stopped = stoppedService.name, &running = runningService.name;
@@ -302,21 +334,21 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
 
     for (const std::string &name : {stopped, running}) {
         // Held open across Remove (a service is gone only once its last
-        // handle closes): when Remove returns after its pause, the service
-        // was stopped (which takes half a second) and is marked for deletion.
+        // handle closes): when Remove returns, the service was stopped
+        // (which takes half a second) and is marked for deletion, which a
+        // load says until the service has gone.
         SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
         SC_HANDLE held = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
         ServiceSettings s = SettingsToLoad(name);
         BoxWatch watch;
-        const DWORD start = GetTickCount();
         const LONG removed = RunOnKeyName(s.keyName, Remove);
-        const DWORD took = GetTickCount() - start;
         const auto boxes = watch.Seen();
         EXPECT_EQ(removed, 1) << name << (boxes.empty() ? "" : ": " + boxes[0].caption + " / " + boxes[0].text);
-        EXPECT_GE(took, 1000u) << name;
         SERVICE_STATUS status = {};
         EXPECT_TRUE(QueryServiceStatus(held, &status));
         EXPECT_EQ(status.dwCurrentState, DWORD(SERVICE_STOPPED)) << name;
+        EXPECT_EQ(RunOnSettings(&s, LoadConfig), 1);
+        EXPECT_EQ(serviceMarkedForDeletion, 1) << name;
         CloseServiceHandle(held);
         CloseServiceHandle(scm);
     }
@@ -324,6 +356,14 @@ TEST_F(ServiceOperations, RemoveStopsPausesThenDeletes)
         Sleep(20);
     EXPECT_FALSE(ServiceExists(stopped));
     EXPECT_FALSE(ServiceExists(running));
+    // Another program's deletion is kept in the service's key on Windows.
+    const TestService flagged("Flagged", "run");
+    const DWORD flag = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (ServicesKey + flagged.name).c_str(), "DeleteFlag", REG_DWORD, &flag,
+                    sizeof(flag));
+    ServiceSettings s = SettingsToLoad(flagged.name);
+    EXPECT_EQ(RunOnSettings(&s, LoadConfig), 1);
+    EXPECT_EQ(serviceMarkedForDeletion, 1);
 }
 
 TEST_F(ServiceOperations, OperationsOnAMissingServiceAreReported)
@@ -528,7 +568,8 @@ TEST_F(ServiceOperations, EachOperationAsksOnlyForTheRightsItNeeds)
         {QueryStatus, Rights(SC_MANAGER_CONNECT, status), 0},  // stopped
         {Start, Rights(SC_MANAGER_CONNECT, SERVICE_START | status), 1},
         {Stop, Rights(SC_MANAGER_CONNECT, SERVICE_STOP | status), 1},
-        {Remove, Rights(SC_MANAGER_CONNECT, DELETE | SERVICE_STOP | status), 1},
+        // Then whether the deleted service is gone.
+        {Remove, Rights(SC_MANAGER_CONNECT, DELETE | SERVICE_STOP | status) + "service 4; ", 1},
     };
     for (const auto &c : cases) {
         asked.clear();

@@ -49,31 +49,53 @@ std::string UniqueServiceName(const char *stem)
            std::to_string(++counter);
 }
 
+// The tests' own calls to the service manager take the program's lock, as
+// the program's threads do, but for the stop that may wait on a service.
+template <typename Call>
+static auto Locked(Call call)
+{
+    LockServiceManager();
+    const auto result = call();
+    UnlockServiceManager();
+    return result;
+}
+
 static DWORD CurrentState(SC_HANDLE service)
 {
     SERVICE_STATUS status = {};
-    return QueryServiceStatus(service, &status) ? status.dwCurrentState : 0;
+    return Locked([&] { return QueryServiceStatus(service, &status); }) ? status.dwCurrentState : 0;
+}
+
+static SC_HANDLE OpenNamed(SC_HANDLE *scm, const std::string &name, DWORD access)
+{
+    return Locked([&] {
+        *scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        return OpenServiceA(*scm, name.c_str(), access);
+    });
+}
+
+static void CloseBoth(SC_HANDLE service, SC_HANDLE scm)
+{
+    Locked([&] { return (service && CloseServiceHandle(service)) + CloseServiceHandle(scm); });
 }
 
 DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs)
 {
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
+    SC_HANDLE scm;
+    SC_HANDLE service = OpenNamed(&scm, name, SERVICE_QUERY_STATUS);
     DWORD current = CurrentState(service);
     for (DWORD waited = 0; current != state && waited < timeoutMs; waited += 20) {
         Sleep(20);
         current = CurrentState(service);
     }
-    if (service)
-        CloseServiceHandle(service);
-    CloseServiceHandle(scm);
+    CloseBoth(service, scm);
     return current;
 }
 
 void DeleteTestService(const std::string &name)
 {
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = OpenServiceA(scm, name.c_str(), SERVICE_ALL_ACCESS);
+    SC_HANDLE scm;
+    SC_HANDLE service = OpenNamed(&scm, name, SERVICE_ALL_ACCESS);
     if (service) {
         // The quit event ends every mode, also those that refuse the stop.
         HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, QuitEventName(name).c_str());
@@ -83,19 +105,20 @@ void DeleteTestService(const std::string &name)
         ControlService(service, SERVICE_CONTROL_STOP, &status);
         for (int i = 0; i < 500 && CurrentState(service) != SERVICE_STOPPED; i++)
             Sleep(20);
-        DeleteService(service);
-        CloseServiceHandle(service);
+        Locked([&] { return DeleteService(service) + CloseServiceHandle(service); });
         if (quit)
             CloseHandle(quit);
     }
     for (int i = 0; i < 250; i++) {
-        SC_HANDLE gone = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
-        if (!gone)
+        const bool gone = Locked([&] {
+            SC_HANDLE held = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
+            return !held || !CloseServiceHandle(held);
+        });
+        if (gone)
             break;
-        CloseServiceHandle(gone);
         Sleep(20);
     }
-    CloseServiceHandle(scm);
+    CloseBoth(nullptr, scm);
 }
 
 void DeleteLeftoverTestServices()
@@ -219,19 +242,25 @@ TestService::~TestService()
 
 void TestService::Install(const char *mode, DWORD type, const char *group) const
 {
-    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
-    SC_HANDLE service = CreateServiceA(scm, name.c_str(), ("Display " + name).c_str(), SERVICE_ALL_ACCESS, type,
-                                       SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, Command(mode).c_str(), group,
-                                       nullptr, nullptr, nullptr, nullptr);
-    EXPECT_TRUE(service) << "installing " << name << ": " << GetLastError();
-    if (service)
-        CloseServiceHandle(service);
-    CloseServiceHandle(scm);
+    DWORD error = 0;
+    const bool installed = Locked([&] {
+        SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+        SC_HANDLE service = CreateServiceA(scm, name.c_str(), ("Display " + name).c_str(), SERVICE_ALL_ACCESS, type,
+                                           SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, Command(mode).c_str(), group,
+                                           nullptr, nullptr, nullptr, nullptr);
+        error = GetLastError();
+        if (service)
+            CloseServiceHandle(service);
+        CloseServiceHandle(scm);
+        return service != nullptr;
+    });
+    EXPECT_TRUE(installed) << "installing " << name << ": " << error;
 }
 
 WideServiceConfig ReadWideServiceConfig(const std::wstring &name)
 {
     WideServiceConfig read;
+    LockServiceManager();
     SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     SC_HANDLE service = OpenServiceW(scm, name.c_str(), SERVICE_QUERY_CONFIG);
     union {
@@ -246,5 +275,6 @@ WideServiceConfig ReadWideServiceConfig(const std::wstring &name)
     if (service)
         CloseServiceHandle(service);
     CloseServiceHandle(scm);
+    UnlockServiceManager();
     return read;
 }

@@ -13,16 +13,30 @@ static const char *mode = "run";
 
 // No test service outlives a test run by much, even if nobody ends it.
 constexpr DWORD LongestLife = 120000;
-// How long the "slowstop" mode stays STOP_PENDING after a stop request.
+// The wait hint of the pending states: short, so that a stalled service is
+// seen to have stalled soon.
+constexpr DWORD WaitHint = 400;
+// How long the "slowstop" mode stays STOP_PENDING after a stop request, and
+// each of the "slowstart" mode's steps.
 constexpr DWORD SlowStop = 500;
+constexpr DWORD SlowStep = 150;
+constexpr DWORD SlowSteps = 6;
+// The code the "fails" mode stops with.
+constexpr DWORD OwnExitCode = 42;
 
-static void Report(DWORD state, DWORD accepted)
+static bool Is(const char *name)
 {
+    return !strcmp(mode, name);
+}
+
+static void Report(DWORD state, DWORD accepted, DWORD checkPoint = 0)
+{
+    const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
     status.dwControlsAccepted = accepted;
-    status.dwWaitHint = state == SERVICE_START_PENDING ? LongestLife : 0;
-    status.dwCheckPoint = state == SERVICE_START_PENDING ? 1 : 0;
+    status.dwWaitHint = pending ? WaitHint : 0;
+    status.dwCheckPoint = pending ? checkPoint + 1 : 0;
     SetServiceStatus(statusHandle, &status);
 }
 
@@ -40,22 +54,35 @@ static DWORD WINAPI Handler(DWORD control, DWORD, void *, void *)
 static void WINAPI ServiceMain(DWORD, char **)
 {
     statusHandle = RegisterServiceCtrlHandlerExA("", Handler, nullptr);
-    if (!strcmp(mode, "nostop"))
+    HANDLE ends[] = {stopRequested, quitRequested};
+    if (Is("nostop")) {
         Report(SERVICE_RUNNING, 0);
-    else if (!strcmp(mode, "paused")) {
+    } else if (Is("paused")) {
         Report(SERVICE_RUNNING, SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE);
         Report(SERVICE_PAUSED, SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_PAUSE_CONTINUE);
-    }
-    else if (!strcmp(mode, "pending"))
+    } else if (Is("pending")) {
+        Report(SERVICE_START_PENDING, 0);  // and no progress
+    } else if (Is("fails")) {
         Report(SERVICE_START_PENDING, 0);
-    else
+        status.dwWin32ExitCode = ERROR_SERVICE_SPECIFIC_ERROR;
+        status.dwServiceSpecificExitCode = OwnExitCode;
+        Report(SERVICE_STOPPED, 0);
+        return;
+    } else {
+        for (DWORD step = 0; Is("slowstart") && step < SlowSteps; step++) {
+            Report(SERVICE_START_PENDING, 0, step);
+            Sleep(SlowStep);
+        }
         Report(SERVICE_RUNNING, SERVICE_ACCEPT_STOP);
+    }
 
-    HANDLE ends[] = {stopRequested, quitRequested};
     WaitForMultipleObjects(2, ends, FALSE, LongestLife);
-    if (!strcmp(mode, "slowstop")) {
+    if (Is("slowstop")) {
         Report(SERVICE_STOP_PENDING, 0);
         Sleep(SlowStop);
+    } else if (Is("hangstop")) {
+        Report(SERVICE_STOP_PENDING, 0);  // and no progress until the tests end it
+        WaitForSingleObject(quitRequested, LongestLife);
     }
     Report(SERVICE_STOPPED, 0);
 }
@@ -64,14 +91,18 @@ int main(int argc, char **argv)
 {
     if (argc > 1)
         mode = argv[1];
-    if (!strcmp(mode, "exit"))
+    if (Is("exit"))
         return 0;
-    stopRequested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     char quitName[MAX_PATH] = "Global\\TarnexTestQuit_";
     if (argc > 2)
         strncat(quitName, argv[2], sizeof(quitName) - strlen(quitName) - 1);
     quitRequested = CreateEventA(nullptr, TRUE, FALSE, quitName);
-
+    // Not a service program at all: it never connects to the service manager.
+    if (Is("noconnect")) {
+        WaitForSingleObject(quitRequested, LongestLife);
+        return 0;
+    }
+    stopRequested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     char name[] = "";
     SERVICE_TABLE_ENTRYA table[] = {{name, ServiceMain}, {nullptr, nullptr}};
     StartServiceCtrlDispatcherA(table);

@@ -1,0 +1,349 @@
+// Start, Stop and Remove, followed as Windows documents it: the service's
+// checkpoint and wait hint while it is pending, its exit code when it stops.
+#include "service/service_command.h"
+
+#include "service/error_report.h"
+#include "service/operation.h"
+
+#include <string.h>
+
+// How long a command follows a service that keeps reporting progress.
+constexpr DWORD FollowLimit = 60000;
+// A service whose checkpoint has not advanced for its wait hint, and at
+// least this long, has stalled.
+constexpr DWORD ShortestStall = 1000;
+// The pauses between two looks at a pending service: a tenth of its wait
+// hint, within these; notified of its end, a command looks at once, and
+// without notifications it looks often enough to answer within a quarter
+// of a second.
+constexpr DWORD ShortestPause = 50, LongestPause = 1000, LongestUnnotifiedPause = 250;
+// How long Remove lets the name go once deleted: another program (the
+// window's own refresh among them) may hold the service open a moment.
+constexpr DWORD DeletionGrace = 1000;
+constexpr DWORD DeletionLook = 50;
+constexpr DWORD EndStates = SERVICE_NOTIFY_STOPPED | SERVICE_NOTIFY_RUNNING | SERVICE_NOTIFY_PAUSED;
+
+static const char StartFailure[] = "Error Installing Service";
+static const char StopFailure[] = "Error Stopping Service";
+
+// The service a command of the program left marked for deletion.
+static char markedName[FieldSize];
+
+// A status-change notification, kept across a command: the callback runs
+// when the thread waits alertably.
+struct Follower {
+    SERVICE_NOTIFYW notify;
+    bool registered;
+};
+
+static void CALLBACK Notified(void *parameter)
+{
+    static_cast<Follower *>(parameter)->registered = false;
+}
+
+static void Fail(ServiceOutcome *outcome, const char *caption, DWORD error)
+{
+    outcome->result = 0;
+    outcome->caption = caption;
+    outcome->error = error;
+}
+
+// The state a pending state leads to.
+static DWORD EndOf(DWORD pending)
+{
+    return pending == SERVICE_STOP_PENDING ? SERVICE_STOPPED : SERVICE_RUNNING;
+}
+
+// The calls that do not wait on a service hold the service manager's lock
+// (see LockServiceManager).
+static bool QueryState(SC_HANDLE service, SERVICE_STATUS_PROCESS *status)
+{
+    DWORD needed;
+    LockServiceManager();
+    const BOOL queried = QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE *>(status),
+                                              sizeof(*status), &needed);
+    UnlockServiceManager();
+    return queried != FALSE;
+}
+
+static void CloseLocked(SC_HANDLE handle)
+{
+    LockServiceManager();
+    scmCalls.closeServiceHandle(handle);
+    UnlockServiceManager();
+}
+
+// Follows a service through the pending state until it leaves it; false,
+// with the outcome said, when it is still pending at the limit or its
+// checkpoint stopped advancing past its wait hint.
+static bool FollowPending(SC_HANDLE service, DWORD pending, SERVICE_STATUS_PROCESS *status, Follower *follower,
+                          ServiceOutcome *outcome, const char *caption)
+{
+    const DWORD begun = GetTickCount();
+    DWORD progressed = begun, checkPoint = status->dwCheckPoint;
+    while (status->dwCurrentState == pending) {
+        const DWORD now = GetTickCount();
+        const DWORD stall = status->dwWaitHint > ShortestStall ? status->dwWaitHint : ShortestStall;
+        if (now - begun > FollowLimit || now - progressed > stall) {
+            Fail(outcome, caption, 0);
+            outcome->state = pending;
+            outcome->wanted = EndOf(pending);
+            outcome->stillPending = true;
+            return false;
+        }
+        if (!follower->registered) {
+            follower->notify = {};
+            follower->notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
+            follower->notify.pfnNotifyCallback = Notified;
+            follower->notify.pContext = follower;
+            LockServiceManager();
+            follower->registered = NotifyServiceStatusChangeW(service, EndStates, &follower->notify) == ERROR_SUCCESS;
+            UnlockServiceManager();
+        }
+        DWORD pause = status->dwWaitHint / 10;
+        const DWORD longest = follower->registered ? LongestPause : LongestUnnotifiedPause;
+        pause = pause < ShortestPause ? ShortestPause : pause > longest ? longest : pause;
+        SleepEx(pause, TRUE);
+        if (!QueryState(service, status)) {
+            Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+            return false;
+        }
+        if (status->dwCheckPoint != checkPoint) {
+            checkPoint = status->dwCheckPoint;
+            progressed = GetTickCount();
+        }
+    }
+    return true;
+}
+
+// The outcome of a service that ended in state when wanted was asked for;
+// one that stopped says why with its exit code.
+static void EndedIn(const SERVICE_STATUS_PROCESS &status, DWORD wanted, ServiceOutcome *outcome,
+                    const char *caption)
+{
+    if (status.dwCurrentState == wanted) {
+        outcome->result = 1;
+        return;
+    }
+    Fail(outcome, caption, status.dwCurrentState == SERVICE_STOPPED ? status.dwWin32ExitCode : 0);
+    outcome->state = status.dwCurrentState;
+    outcome->wanted = wanted;
+    if (outcome->error == ERROR_SERVICE_SPECIFIC_ERROR)
+        outcome->serviceError = status.dwServiceSpecificExitCode;
+}
+
+static void StartAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
+{
+    SERVICE_STATUS_PROCESS status;
+    if (!QueryState(service, &status)) {
+        Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+        return;
+    }
+    const DWORD state = status.dwCurrentState;
+    if (state != SERVICE_RUNNING && state != SERVICE_START_PENDING && state != SERVICE_CONTINUE_PENDING) {
+        if (!StartServiceA(service, 0, nullptr)) {
+            Fail(outcome, StartFailure, GetLastError());
+            return;
+        }
+        QueryState(service, &status);
+    }
+    if (FollowPending(service, SERVICE_CONTINUE_PENDING, &status, follower, outcome, StartFailure) &&
+        FollowPending(service, SERVICE_START_PENDING, &status, follower, outcome, StartFailure))
+        EndedIn(status, SERVICE_RUNNING, outcome, StartFailure);
+}
+
+static bool StopAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
+{
+    SERVICE_STATUS_PROCESS status;
+    if (!QueryState(service, &status)) {
+        Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+        return false;
+    }
+    if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != SERVICE_STOP_PENDING) {
+        SERVICE_STATUS sent;
+        if (!ControlService(service, SERVICE_CONTROL_STOP, &sent)) {
+            Fail(outcome, StopFailure, GetLastError());
+            return false;
+        }
+        QueryState(service, &status);
+    }
+    if (!FollowPending(service, SERVICE_STOP_PENDING, &status, follower, outcome, StopFailure))
+        return false;
+    EndedIn(status, SERVICE_STOPPED, outcome, StopFailure);
+    return outcome->result == 1;
+}
+
+static SC_HANDLE OpenForCommand(SC_HANDLE scm, const char *name, DWORD access, ServiceOutcome *outcome)
+{
+    LockServiceManager();
+    SC_HANDLE service = scmCalls.openService(scm, name, access);
+    const DWORD error = GetLastError();
+    UnlockServiceManager();
+    if (!service)
+        Fail(outcome, "Error 0pening a Service of the SCM!", error);
+    return service;
+}
+
+// The services of names, one after the other; false at the first that does
+// not stop.
+static bool StopEach(SC_HANDLE scm, const char *names, Follower *follower, ServiceOutcome *outcome)
+{
+    for (const char *name = names; name && *name; name += strlen(name) + 1) {
+        SC_HANDLE service = OpenForCommand(scm, name, SERVICE_STOP | SERVICE_QUERY_STATUS, outcome);
+        const bool stopped = service && StopAndFollow(service, follower, outcome);
+        if (service)
+            CloseLocked(service);
+        if (!stopped)
+            return false;
+    }
+    return true;
+}
+
+// After DeleteService the service is gone once no program holds it open;
+// till then Windows has only marked it for deletion.
+static bool StillThere(SC_HANDLE scm, const char *keyName)
+{
+    for (DWORD waited = 0;; waited += DeletionLook) {
+        LockServiceManager();
+        SC_HANDLE service = scmCalls.openService(scm, keyName, SERVICE_QUERY_STATUS);
+        if (service)
+            scmCalls.closeServiceHandle(service);
+        UnlockServiceManager();
+        if (!service)
+            return false;
+        if (waited >= DeletionGrace)
+            return true;
+        Sleep(DeletionLook);
+    }
+}
+
+// The rights each command needs and no more: protected services refuse
+// administrators the right to stop or delete them, but can still be
+// started.
+static DWORD CommandAccess(unsigned operation)
+{
+    switch (operation) {
+    case Start:
+        return SERVICE_START | SERVICE_QUERY_STATUS;
+    case Stop:
+        return SERVICE_STOP | SERVICE_QUERY_STATUS;
+    }
+    return DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS;
+}
+
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome)
+{
+    *outcome = {};
+    Follower follower = {};
+    SC_HANDLE service = nullptr;
+    LockServiceManager();
+    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const DWORD error = GetLastError();
+    UnlockServiceManager();
+    if (!scm) {
+        Fail(outcome, "Error 0pening a Connection to the SCM!", error);
+        return;
+    }
+    service = OpenForCommand(scm, keyName, CommandAccess(operation), outcome);
+    if (!service)
+        goto done;
+    if (operation == Start) {
+        StartAndFollow(service, &follower, outcome);
+        goto done;
+    }
+    if (!StopEach(scm, stopFirst, &follower, outcome) || !StopAndFollow(service, &follower, outcome))
+        goto done;
+    if (operation == Remove) {
+        LockServiceManager();
+        const BOOL deleted = DeleteService(service);
+        const DWORD deleteError = GetLastError();
+        scmCalls.closeServiceHandle(service);
+        UnlockServiceManager();
+        service = nullptr;
+        if (!deleted) {
+            Fail(outcome, "Error Deleting Service", deleteError);
+            goto done;
+        }
+        outcome->markedForDeletion = StillThere(scm, keyName);
+    }
+
+done:
+    if (service)
+        CloseLocked(service);
+    CloseLocked(scm);
+    // Closed, the handles queue no more notifications: those queued already
+    // run now, while the follower they point at lives.
+    SleepEx(0, TRUE);
+}
+
+static const char *StateName(DWORD state)
+{
+    static const char *const names[] = {"stopped", "starting", "stopping", "running",
+                                        "continuing", "pausing", "paused"};
+    return state >= SERVICE_STOPPED && state <= SERVICE_PAUSED ? names[state - SERVICE_STOPPED] : "in an unknown state";
+}
+
+void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome)
+{
+    if (outcome->markedForDeletion)
+        lstrcpynA(markedName, keyName, sizeof(markedName));
+}
+
+void ReportServiceOutcome(const ServiceOutcome *outcome)
+{
+    if (outcome->result == 1 || !outcome->caption)
+        return;
+    const char *wanted = StateName(outcome->wanted);
+    char text[FailureTextSize + 64];
+    if (outcome->stillPending) {
+        wsprintfA(text, "The service is still %s: it has not reported being %s in time. It goes on by itself; the form "
+                        "shows its state.",
+                  StateName(outcome->state), wanted);
+    } else if (outcome->error) {
+        FormatSystemError(outcome->error, text);
+        if (outcome->error == ERROR_SERVICE_SPECIFIC_ERROR)
+            wsprintfA(text + strlen(text), "\r\nThe service's own code: %lu.", outcome->serviceError);
+    } else {
+        wsprintfA(text, "The service is %s, not %s.", StateName(outcome->state), wanted);
+    }
+    ReportFailure(outcome->caption, text);
+}
+
+bool LeftMarkedForDeletion(const char *keyName)
+{
+    return markedName[0] && !lstrcmpiA(markedName, keyName);
+}
+
+void ForgetMarkedForDeletion(const char *keyName)
+{
+    if (LeftMarkedForDeletion(keyName))
+        markedName[0] = '\0';
+}
+
+bool ActiveDependents(const char *keyName, char *names)
+{
+    names[0] = names[1] = '\0';
+    LockServiceManager();
+    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE service = scm ? scmCalls.openService(scm, keyName, SERVICE_ENUMERATE_DEPENDENTS) : nullptr;
+    DWORD needed = 0, count = 0;
+    BYTE *block = nullptr;
+    if (service && !scmCalls.enumDependentServices(service, SERVICE_ACTIVE, nullptr, 0, &needed, &count) &&
+        GetLastError() == ERROR_MORE_DATA && (block = static_cast<BYTE *>(GlobalAlloc(GPTR, needed))) &&
+        scmCalls.enumDependentServices(service, SERVICE_ACTIVE, reinterpret_cast<ENUM_SERVICE_STATUSW *>(block),
+                                       needed, &needed, &count)) {
+        const auto *dependents = reinterpret_cast<const ENUM_SERVICE_STATUSW *>(block);
+        DWORD used = 0;
+        for (DWORD i = 0; i < count; i++)
+            AppendExactName(names, &used, LongFieldSize - 1, dependents[i].lpServiceName);
+        names[used + 1] = '\0';
+    }
+    if (block)
+        GlobalFree(block);
+    if (service)
+        scmCalls.closeServiceHandle(service);
+    if (scm)
+        scmCalls.closeServiceHandle(scm);
+    UnlockServiceManager();
+    return names[0] != '\0';
+}

@@ -1,0 +1,43 @@
+// Start, Stop and Remove, each followed to what became of the service, not
+// only to what the service manager accepted. They block for as long as the
+// service manager and the service take (a program that never connects
+// holds StartService for 30 s): the program runs them off its window's
+// thread, and reports on it.
+#pragma once
+
+#include "service/settings.h"
+
+#include <windows.h>
+
+// What became of a command.
+struct ServiceOutcome {
+    LONG result;           // 1 when the service reached what was asked, else 0
+    const char *caption;   // the failure's title; null when there is none
+    DWORD error;           // its code: of a refused call, or the service's exit code
+    DWORD serviceError;    // the service's own code, with ERROR_SERVICE_SPECIFIC_ERROR
+    DWORD state;           // the state it was left in, when not the one asked for
+    DWORD wanted;          // the one asked for
+    bool stillPending;     // still starting or stopping when the command gave up following it
+    bool markedForDeletion;  // Remove: deleted, but held open by another program
+};
+
+// Runs Start, Stop or Remove on the service keyName, and for Stop and
+// Remove first stops the services of stopFirst (a double-NUL list, or
+// null) in its order. Shows nothing.
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome);
+// On the window's thread: keeps in mind a service that the command left
+// marked for deletion, for LoadConfig to say so.
+void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome);
+// Shows the failure of a command that failed; nothing for one that did not.
+void ReportServiceOutcome(const ServiceOutcome *outcome);
+
+// The running services that depend on keyName, in the order in which they
+// must stop, as a double-NUL list in names (LongFieldSize bytes); false when
+// there are none. A name the program's code page cannot hold exactly is
+// left out: stopping a look-alike would stop another service.
+bool ActiveDependents(const char *keyName, char *names);
+
+// Whether a command of the program left the service keyName marked for
+// deletion; a service that is gone is forgotten.
+bool LeftMarkedForDeletion(const char *keyName);
+void ForgetMarkedForDeletion(const char *keyName);
