@@ -8,6 +8,7 @@
 #include "app/form_text.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
+#include "service/command_script.h"
 #include "service/operation.h"
 
 static void ShowSuccess(HWND window)
@@ -198,5 +199,36 @@ void OnMainCommand(HWND window, WPARAM wParam)
     case StopButton:
         BeginNamedCommand(window, Stop, "Stop");
         break;
+    }
+}
+
+// The commands that create the service the form describes go on the
+// clipboard as Unicode text: the form read as Install reads it, its
+// password wiped unused.
+void CopyAsCommands(HWND window)
+{
+    ServiceSettings s;
+    if (!ReadFormSettings(window, "Copy", &s))
+        return;
+    SecureZeroMemory(s.password, sizeof(s.password));
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, ScriptLength * sizeof(WCHAR));
+    auto *script = block ? static_cast<WCHAR *>(GlobalLock(block)) : nullptr;
+    const char *refused = script ? WriteServiceScript(&s, script) : nullptr;
+    if (block)
+        GlobalUnlock(block);
+    if (refused) {
+        char text[160];
+        wsprintfA(text, "%s holds a line break, which no command line carries. Nothing was copied.", refused);
+        MessageBoxA(window, text, "Tarnex Cannot Copy the Service", MB_OK | MB_ICONERROR);
+    } else if (script && OpenClipboard(window)) {
+        if (EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block))
+            block = nullptr;  // the clipboard's now
+        CloseClipboard();
+    }
+    if (block) {
+        if (!refused)
+            MessageBoxA(window, "The clipboard could not be had. Nothing was copied.", "Tarnex Cannot Copy the Service",
+                        MB_OK | MB_ICONERROR);
+        GlobalFree(block);
     }
 }

@@ -265,6 +265,9 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     SendMessageA(groups, CB_SETCURSEL, 0, 0);
     ReadServiceGroupOrder(groups, GroupListCombo);
 
+    HMENU systemMenu = GetSystemMenu(window, FALSE);
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, CopyAsCommandsCommand, "Copy as Comm&ands");
     CreateTrayMenu();
     StartRefreshing(window);
     // A timer comes only when no paint is due: once the window shows whole.
@@ -419,6 +422,11 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_SETCURSOR:
         return OnSetCursor(window, lParam);
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) != CopyAsCommandsCommand)
+            return FALSE;
+        CopyAsCommands(window);
+        return TRUE;
     case WM_CLOSE:
         CloseMainWindow(window);
         return 0;

@@ -44,6 +44,10 @@ enum MainControl : int {
     CloseButton = 35,
 };
 
+// The system menu's command (WM_SYSCOMMAND) that copies the commands which
+// create the service the form describes.
+constexpr UINT CopyAsCommandsCommand = 0x0100;
+
 // Builds the main window's template and runs it; 0 when the window has ended.
 int RunMainWindow();
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -38,6 +38,7 @@ bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
 // the end of a command that ran off the window's thread.
 void OnMainCommand(HWND window, WPARAM wParam);
 void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam);
+void CopyAsCommands(HWND window);
 
 // form_refresh.cpp: the once-a-second refresh.
 constexpr UINT_PTR RefreshTimerId = 0;

@@ -9,6 +9,7 @@
 #include "skin/color.h"
 #include "skin/record.h"
 #include "skin/texture.h"
+#include "tests/support/folders.h"
 #include "tests/support/gdi_objects.h"
 #include "tests/support/group_order.h"
 #include "tests/support/gui_driver.h"
@@ -1013,4 +1014,72 @@ TEST_F(MainWindow, RefreshesLeaveNothingBehind)
     RunRefreshes(service.name, {10, 10, 10}, &first, &end);
     EXPECT_EQ(end, first);
     EXPECT_EQ(end.scmHandles, 0);
+}
+
+// The commands on the clipboard, as Copy as Commands left them.
+static std::wstring CopiedCommands(HWND window)
+{
+    const DWORD before = GetClipboardSequenceNumber();
+    PostMessageA(window, WM_SYSCOMMAND, CopyAsCommandsCommand, 0);
+    WaitUntil([&] { return GetClipboardSequenceNumber() != before; });
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        if (const auto *copied = data ? static_cast<const WCHAR *>(GlobalLock(data)) : nullptr) {
+            text = copied;
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+// Run by the system's own cmd.exe and sc.exe, what was copied makes the
+// service the form describes, whatever its texts hold.
+TEST_F(MainWindow, CopyAsCommandsMakesTheServiceTheFormDescribes)
+{
+    const TestService copied("Copied With Blanks");
+    const std::string path = "\"" + TestsFolder() + "\\tarnex_test_service.exe\" run 100% \"quoted \\\" arg\\\\\"";
+    const std::wstring display = L"A & B | C < D > E ^ F %PATH% \"G\"";
+    const std::string description = "D & E | F < G > H ^ I %PATH%";
+    const std::string script = TestsFolder() + "\\copied.cmd";
+    DriveMainWindow([&](HWND window) {
+        char item[64] = {};
+        GetMenuStringA(GetSystemMenu(window, FALSE), CopyAsCommandsCommand, item, sizeof(item), MF_BYCOMMAND);
+        EXPECT_EQ(std::string(item).rfind("Copy", 0), 0u) << item;
+        TypeText(window, KeyNameField, copied.name.c_str());
+        TypeText(window, BinaryPathField, path.c_str());
+        SetText(window, DisplayNameField, display);
+        TypeText(window, DescriptionField, description.c_str());
+        SendDlgItemMessageA(window, StartTypeList, CB_SETCURSEL, 2, 0);    // demand
+        SendDlgItemMessageA(window, ErrorControlList, CB_SETCURSEL, 3, 0);  // severe
+        TypeText(window, AccountNameField, ".\\someone");
+        TypeText(window, PasswordField, "TarnexSecret");
+        const std::wstring commands = CopiedCommands(window);
+        EXPECT_EQ(commands.rfind(L"@echo off\r\nsc.exe create ", 0), 0u);  // nothing but ASCII
+        EXPECT_EQ(commands.find(L"TarnexSecret"), std::wstring::npos);
+        EXPECT_NE(commands.find(L"password="), std::wstring::npos) << Narrow(commands, CP_UTF8);
+        const std::string utf8 = Narrow(commands, CP_UTF8);
+        HANDLE file = CreateFileA(script.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written;
+        WriteFile(file, utf8.data(), DWORD(utf8.size()), &written, nullptr);
+        CloseHandle(file);
+        RunAndCapture("cmd /c \"" + script + "\"");
+        // The dependencies' text as sc.exe takes it (Wine's sc.exe splits it
+        // wrongly); a text in any language, read as UTF-8 once the console is
+        // told (which Wine's cmd.exe, run without a console, cannot be).
+        TypeText(window, DependenciesField, "Eventlog/+TDI");
+        SetText(window, DescriptionField, L"\x670D\x52A1");
+        const std::wstring again = CopiedCommands(window);
+        EXPECT_NE(again.find(L" depend= \"Eventlog/+TDI\""), std::wstring::npos);
+        EXPECT_EQ(again.rfind(L"@echo off\r\nchcp 65001 >nul\r\n", 0), 0u);
+    });
+    const WideServiceConfig made = ReadWideServiceConfig(Wide(copied.name));
+    EXPECT_EQ(made.displayName, display);
+    EXPECT_EQ(made.binaryPath, Wide(path));
+    const std::string reg = RegistryOf(copied.name);
+    const std::string values[] = {"Start    REG_DWORD    0x3", "ErrorControl    REG_DWORD    0x2",
+                                  "ObjectName    REG_SZ    .\\someone", "Description    REG_SZ    " + description};
+    for (const std::string &value : values)
+        EXPECT_NE(reg.find(value), std::string::npos) << value << "\n" << reg;
 }
