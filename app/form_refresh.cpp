@@ -84,6 +84,11 @@ void StopRefreshing(HWND window)
     KillTimer(window, RefreshTimerId);
 }
 
+bool FormEnded()
+{
+    return refreshStopped;
+}
+
 // A refused service stops the refresh; a new key name starts it again.
 void OnKeyNameEdited(HWND window)
 {

@@ -9,6 +9,7 @@
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "service/command_script.h"
+#include "service/error_report.h"
 #include "service/operation.h"
 
 static void ShowSuccess(HWND window)
@@ -20,7 +21,9 @@ static void ShowSuccess(HWND window)
 // depend on the service may stop with it; false on No.
 static bool StopDependentsToo(HWND window, const char *keyName, const char *dependents)
 {
-    char text[FieldSize + LongFieldSize + 160];
+    // A name takes one byte more as a line than in the list: two at most
+    // for each of its bytes.
+    char text[FieldSize + 2 * LongFieldSize + 160];
     char *end = text + wsprintfA(text, "These running services depend on %s, and stop before it:\r\n\r\n", keyName);
     for (const char *name = dependents; *name; name += lstrlenA(name) + 1)
         end += wsprintfA(end, "%s\r\n", name);
@@ -42,16 +45,19 @@ static void RefreshCursor(HWND window)
 // Remove, Start and Stop need the key name only, and take it only as typed:
 // a look-alike would be another service. They run off the window's thread,
 // the commands greyed meanwhile.
+// A question answered after the window was closed (from the tray, say)
+// begins nothing.
 static void BeginNamedCommand(HWND window, unsigned operation, const char *verb)
 {
-    if (ServiceCommandRunning())
+    if (ServiceCommandRunning() || FormEnded())
         return;
     ServiceSettings &s = serviceSettings;
     char dependents[LongFieldSize] = {};
     if (ReadFormField(window, verb, KeyNameText, s.keyName) &&
         (operation == Start || !ActiveDependents(s.keyName, dependents) ||
-         StopDependentsToo(window, s.keyName, dependents)))
-        BeginServiceCommand(window, operation, s.keyName, dependents);
+         StopDependentsToo(window, s.keyName, dependents)) &&
+        !FormEnded() && !BeginServiceCommand(window, operation, s.keyName, dependents))
+        ReportSystemError("Tarnex Cannot Run the Command");
     RefreshForm(window);
     RefreshCursor(window);
 }
@@ -75,7 +81,7 @@ void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
     else if (outcome.result == 1)
         ShowSuccess(window);
     else
-        ReportServiceOutcome(&outcome);
+        ReportServiceOutcome(&outcome, window);
 }
 
 static void InstallFromForm(HWND window)

@@ -50,5 +50,7 @@ void RefreshForm(HWND window);
 void ForgetFormState(HWND window);
 // The key name was edited: a refused service no longer stops the refresh.
 void OnKeyNameEdited(HWND window);
-// From the moment the window is closed, nothing is refreshed.
+// From the moment the window is closed, nothing is refreshed, and no
+// command begins.
 void StopRefreshing(HWND window);
+bool FormEnded();

@@ -21,22 +21,6 @@ void FormatSignedDecimal(LONG value, char *text)
     *text = '\0';
 }
 
-// The program's own line of help for the failures administrators meet
-// first; null for the others.
-static const char *HelpFor(DWORD code)
-{
-    switch (code) {
-    case ERROR_SERVICE_REQUEST_TIMEOUT:
-        return "The program did not connect to the service manager in time: it may not be a service program.";
-    case ERROR_SERVICE_LOGON_FAILED:
-        return "The logon failed: check the account and its password, and that the account may log on as a "
-               "service.";
-    case ERROR_PROCESS_ABORTED:
-        return "The process ended: see the service's exit code, or the Event Viewer.";
-    }
-    return nullptr;
-}
-
 void FormatSystemError(DWORD code, char *message)
 {
     char systemText[MAX_PATH];
@@ -46,13 +30,12 @@ void FormatSystemError(DWORD code, char *message)
         systemText[0] = '\0';
     char number[12];
     FormatSignedDecimal(LONG(code), number);
-    const char *help = HelpFor(code);
-    wsprintfA(message, "Error %s: %s%s", number, systemText, help ? help : "");
+    wsprintfA(message, "Error %s: %s", number, systemText);
 }
 
-void ReportFailure(const char *caption, const char *text)
+void ReportFailure(HWND owner, const char *caption, const char *text)
 {
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+    MessageBoxA(owner, text, caption, MB_OK | MB_ICONERROR);
 }
 
 void ReportSystemError(const char *caption)
@@ -60,6 +43,6 @@ void ReportSystemError(const char *caption)
     const DWORD code = GetLastError();
     char message[FailureTextSize];
     FormatSystemError(code, message);
-    ReportFailure(caption, message);
+    ReportFailure(nullptr, caption, message);
     SetLastError(code);
 }

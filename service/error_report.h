@@ -9,12 +9,10 @@ void ReportSystemError(const char *caption);
 
 // The bytes a failure's text takes at most.
 constexpr DWORD FailureTextSize = 640;
-// Writes "Error <code>: <system text>" into message (FailureTextSize
-// bytes), and for the failures administrators meet first a line of help
-// after it.
+// Writes "Error <code>: <system text>" into message (FailureTextSize bytes).
 void FormatSystemError(DWORD code, char *message);
-// Shows a failure's text, titled caption.
-void ReportFailure(const char *caption, const char *text);
+// Shows a failure's text, titled caption, owned by owner (or by no window).
+void ReportFailure(HWND owner, const char *caption, const char *text);
 
 // Writes value as signed decimal text (at most 11 characters and a zero).
 void FormatSignedDecimal(LONG value, char *text);

@@ -200,7 +200,7 @@ static LONG RunCommandHere(const char *keyName, unsigned operation)
     ServiceOutcome outcome;
     RunServiceCommand(keyName, operation, nullptr, &outcome);
     KeepServiceOutcome(keyName, &outcome);
-    ReportServiceOutcome(&outcome);
+    ReportServiceOutcome(&outcome, nullptr);
     return outcome.result;
 }
 

@@ -7,8 +7,9 @@
 
 #include <string.h>
 
-// How long a command follows a service that keeps reporting progress.
-constexpr DWORD FollowLimit = 60000;
+// How long a command follows a service, as Microsoft's "Stopping a Service"
+// waits for one: a service still on its way is then said to be so.
+constexpr DWORD FollowLimit = 30000;
 // A service whose checkpoint has not advanced for its wait hint, and at
 // least this long, has stalled.
 constexpr DWORD ShortestStall = 1000;
@@ -30,11 +31,21 @@ static const char StopFailure[] = "Error Stopping Service";
 static char markedName[FieldSize];
 
 // A status-change notification, kept across a command: the callback runs
-// when the thread waits alertably.
+// when the thread waits alertably. And when the following of the current
+// service began.
 struct Follower {
     SERVICE_NOTIFYW notify;
     bool registered;
+    DWORD begun;
 };
+
+// The following of another service begins: the last one's handle is closed,
+// which cancels its notification.
+static void FollowAnew(Follower *follower)
+{
+    follower->registered = false;
+    follower->begun = GetTickCount();
+}
 
 static void CALLBACK Notified(void *parameter)
 {
@@ -48,10 +59,16 @@ static void Fail(ServiceOutcome *outcome, const char *caption, DWORD error)
     outcome->error = error;
 }
 
-// The state a pending state leads to.
-static DWORD EndOf(DWORD pending)
+static bool Pending(DWORD state)
 {
-    return pending == SERVICE_STOP_PENDING ? SERVICE_STOPPED : SERVICE_RUNNING;
+    return state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING || state == SERVICE_CONTINUE_PENDING ||
+           state == SERVICE_PAUSE_PENDING;
+}
+
+// A state as a bit of a set of states.
+static constexpr DWORD Bit(DWORD state)
+{
+    return 1u << state;
 }
 
 // The calls that do not wait on a service hold the service manager's lock
@@ -73,21 +90,20 @@ static void CloseLocked(SC_HANDLE handle)
     UnlockServiceManager();
 }
 
-// Follows a service through the pending state until it leaves it; false,
-// with the outcome said, when it is still pending at the limit or its
-// checkpoint stopped advancing past its wait hint.
-static bool FollowPending(SC_HANDLE service, DWORD pending, SERVICE_STATUS_PROCESS *status, Follower *follower,
-                          ServiceOutcome *outcome, const char *caption)
+// Follows a service while its state is one of waiting (Bit); false,
+// with the outcome said, when it is still on its way at the limit, or
+// pending with a checkpoint that stopped advancing past its wait hint.
+static bool FollowWhile(SC_HANDLE service, DWORD waiting, DWORD wanted, SERVICE_STATUS_PROCESS *status,
+                        Follower *follower, ServiceOutcome *outcome, const char *caption)
 {
-    const DWORD begun = GetTickCount();
-    DWORD progressed = begun, checkPoint = status->dwCheckPoint;
-    while (status->dwCurrentState == pending) {
+    DWORD progressed = GetTickCount(), checkPoint = status->dwCheckPoint;
+    while (waiting & (1u << status->dwCurrentState)) {
         const DWORD now = GetTickCount();
         const DWORD stall = status->dwWaitHint > ShortestStall ? status->dwWaitHint : ShortestStall;
-        if (now - begun > FollowLimit || now - progressed > stall) {
+        if (now - follower->begun > FollowLimit || (Pending(status->dwCurrentState) && now - progressed > stall)) {
             Fail(outcome, caption, 0);
-            outcome->state = pending;
-            outcome->wanted = EndOf(pending);
+            outcome->state = status->dwCurrentState;
+            outcome->wanted = wanted;
             outcome->stillPending = true;
             return false;
         }
@@ -132,42 +148,57 @@ static void EndedIn(const SERVICE_STATUS_PROCESS &status, DWORD wanted, ServiceO
         outcome->serviceError = status.dwServiceSpecificExitCode;
 }
 
+static bool QueryOrFail(SC_HANDLE service, SERVICE_STATUS_PROCESS *status, ServiceOutcome *outcome)
+{
+    if (QueryState(service, status))
+        return true;
+    Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+    return false;
+}
+
+// A service that is stopping is started once it has stopped, as Microsoft's
+// "Starting a Service" does.
 static void StartAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
 {
+    FollowAnew(follower);
     SERVICE_STATUS_PROCESS status;
-    if (!QueryState(service, &status)) {
-        Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+    if (!QueryOrFail(service, &status, outcome) ||
+        !FollowWhile(service, Bit(SERVICE_STOP_PENDING), SERVICE_RUNNING, &status, follower, outcome,
+                     StartFailure))
         return;
-    }
     const DWORD state = status.dwCurrentState;
     if (state != SERVICE_RUNNING && state != SERVICE_START_PENDING && state != SERVICE_CONTINUE_PENDING) {
         if (!StartServiceA(service, 0, nullptr)) {
             Fail(outcome, StartFailure, GetLastError());
             return;
         }
-        QueryState(service, &status);
+        if (!QueryOrFail(service, &status, outcome))
+            return;
     }
-    if (FollowPending(service, SERVICE_CONTINUE_PENDING, &status, follower, outcome, StartFailure) &&
-        FollowPending(service, SERVICE_START_PENDING, &status, follower, outcome, StartFailure))
+    if (FollowWhile(service, Bit(SERVICE_START_PENDING) | Bit(SERVICE_CONTINUE_PENDING), SERVICE_RUNNING, &status,
+                    follower, outcome, StartFailure))
         EndedIn(status, SERVICE_RUNNING, outcome, StartFailure);
 }
 
+// Once asked to stop, a service may still run a moment before it reports
+// that it is stopping: it is followed until it has stopped.
 static bool StopAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
 {
+    FollowAnew(follower);
     SERVICE_STATUS_PROCESS status;
-    if (!QueryState(service, &status)) {
-        Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+    if (!QueryOrFail(service, &status, outcome))
         return false;
-    }
     if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != SERVICE_STOP_PENDING) {
         SERVICE_STATUS sent;
         if (!ControlService(service, SERVICE_CONTROL_STOP, &sent)) {
             Fail(outcome, StopFailure, GetLastError());
             return false;
         }
-        QueryState(service, &status);
+        if (!QueryOrFail(service, &status, outcome))
+            return false;
     }
-    if (!FollowPending(service, SERVICE_STOP_PENDING, &status, follower, outcome, StopFailure))
+    const DWORD stopping = ~Bit(SERVICE_STOPPED);
+    if (!FollowWhile(service, stopping, SERVICE_STOPPED, &status, follower, outcome, StopFailure))
         return false;
     EndedIn(status, SERVICE_STOPPED, outcome, StopFailure);
     return outcome->result == 1;
@@ -193,8 +224,10 @@ static bool StopEach(SC_HANDLE scm, const char *names, Follower *follower, Servi
         const bool stopped = service && StopAndFollow(service, follower, outcome);
         if (service)
             CloseLocked(service);
-        if (!stopped)
+        if (!stopped) {
+            lstrcpynA(outcome->service, name, sizeof(outcome->service));
             return false;
+        }
     }
     return true;
 }
@@ -289,24 +322,46 @@ void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome)
         lstrcpynA(markedName, keyName, sizeof(markedName));
 }
 
-void ReportServiceOutcome(const ServiceOutcome *outcome)
+// The program's own line of help for the failures administrators meet
+// first at a start; null for the others.
+static const char *HelpFor(DWORD code)
+{
+    switch (code) {
+    case ERROR_SERVICE_REQUEST_TIMEOUT:
+        return "The program did not connect to the service manager in time: it may not be a service program.";
+    case ERROR_SERVICE_LOGON_FAILED:
+        return "The logon failed: check the account and its password, and that the account may log on as a "
+               "service.";
+    case ERROR_PROCESS_ABORTED:
+        return "The service's process ended unexpectedly: the Event Viewer's System log may say why.";
+    }
+    return nullptr;
+}
+
+void ReportServiceOutcome(const ServiceOutcome *outcome, HWND owner)
 {
     if (outcome->result == 1 || !outcome->caption)
         return;
-    const char *wanted = StateName(outcome->wanted);
-    char text[FailureTextSize + 64];
+    char text[FieldSize + FailureTextSize + 256];
+    char *end = text;
+    if (outcome->service[0])
+        end += wsprintfA(end, "Stopping %s first:\r\n", outcome->service);
     if (outcome->stillPending) {
-        wsprintfA(text, "The service is still %s: it has not reported being %s in time. It goes on by itself; the form "
-                        "shows its state.",
-                  StateName(outcome->state), wanted);
+        wsprintfA(end, "The service is still %s: it has not reported being %s in time. It goes on by itself; the form "
+                       "shows its state.",
+                  StateName(outcome->state), StateName(outcome->wanted));
     } else if (outcome->error) {
-        FormatSystemError(outcome->error, text);
+        FormatSystemError(outcome->error, end);
+        end += strlen(end);
+        const char *help = outcome->caption == StartFailure ? HelpFor(outcome->error) : nullptr;
         if (outcome->error == ERROR_SERVICE_SPECIFIC_ERROR)
-            wsprintfA(text + strlen(text), "\r\nThe service's own code: %lu.", outcome->serviceError);
+            wsprintfA(end, "\r\nThe service's own code: %lu.", outcome->serviceError);
+        else if (help)
+            lstrcpyA(end, help);
     } else {
-        wsprintfA(text, "The service is %s, not %s.", StateName(outcome->state), wanted);
+        wsprintfA(end, "The service is %s, not %s.", StateName(outcome->state), StateName(outcome->wanted));
     }
-    ReportFailure(outcome->caption, text);
+    ReportFailure(owner, outcome->caption, text);
 }
 
 bool LeftMarkedForDeletion(const char *keyName)

@@ -19,6 +19,7 @@ struct ServiceOutcome {
     DWORD wanted;          // the one asked for
     bool stillPending;     // still starting or stopping when the command gave up following it
     bool markedForDeletion;  // Remove: deleted, but held open by another program
+    char service[FieldSize];  // the dependent that failed to stop first; empty for the service itself
 };
 
 // Runs Start, Stop or Remove on the service keyName, and for Stop and
@@ -28,8 +29,9 @@ void RunServiceCommand(const char *keyName, unsigned operation, const char *stop
 // On the window's thread: keeps in mind a service that the command left
 // marked for deletion, for LoadConfig to say so.
 void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome);
-// Shows the failure of a command that failed; nothing for one that did not.
-void ReportServiceOutcome(const ServiceOutcome *outcome);
+// Shows the failure of a command that failed, owned by owner (or by no
+// window); nothing for one that did not.
+void ReportServiceOutcome(const ServiceOutcome *outcome, HWND owner);
 
 // The running services that depend on keyName, in the order in which they
 // must stop, as a double-NUL list in names (LongFieldSize bytes); false when

@@ -12,8 +12,8 @@
 // Modes of the test service program, chosen by an argument in its binary path.
 // run: runs until stopped. nostop: accepts no controls. paused: reports
 // PAUSED. pending: stays START_PENDING with no progress. exit: the process
-// ends at once. slowstop: runs, and stays STOP_PENDING for half a second
-// when stopped. slowstart: START_PENDING for about a second, its checkpoint
+// ends at once. slowstop: runs, and when stopped runs on a moment, then
+// stays STOP_PENDING for half a second. slowstart: START_PENDING for about a second, its checkpoint
 // advancing, then runs. fails: stops as it starts, with the code 42 of its
 // own. hangstop: stays STOP_PENDING with no progress when stopped.
 // noconnect: never connects to the service manager.

@@ -78,6 +78,7 @@ static void WINAPI ServiceMain(DWORD, char **)
 
     WaitForMultipleObjects(2, ends, FALSE, LongestLife);
     if (Is("slowstop")) {
+        Sleep(SlowStep);  // still running a moment after its handler took the stop
         Report(SERVICE_STOP_PENDING, 0);
         Sleep(SlowStop);
     } else if (Is("hangstop")) {
