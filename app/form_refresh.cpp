@@ -40,11 +40,12 @@ static struct {
     char displayName[FieldSize];
     char description[LongFieldSize];
     char dependencies[LongFieldSize];
+    char accountName[FieldSize];
     int rows[4];  // service type, start type, error control, group
 } shown;
 
 // The controls the refresh reads and writes, kept from initialisation.
-static HWND keyNameField, binaryPathField, displayNameField, descriptionField, dependenciesField;
+static HWND keyNameField, binaryPathField, displayNameField, descriptionField, dependenciesField, accountNameField;
 static HWND optionLists[4];
 // Install, Remove, Start and Stop.
 static HWND commandButtons[4];
@@ -64,6 +65,7 @@ void ForgetFormState(HWND window)
     displayNameField = GetDlgItem(window, DisplayNameField);
     descriptionField = GetDlgItem(window, DescriptionField);
     dependenciesField = GetDlgItem(window, DependenciesField);
+    accountNameField = GetDlgItem(window, AccountNameField);
     const int lists[] = {ServiceTypeList, StartTypeList, ErrorControlList, LoadOrderGroupList};
     for (int i = 0; i < 4; i++) {
         optionLists[i] = GetDlgItem(window, lists[i]);
@@ -216,6 +218,8 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     ShowListRow(2, OptionIndexForValue(ErrorControlOptions, s.errorControl));
     ShowListRow(3, GroupRow(s.loadOrderGroup));
     ShowFieldText(dependenciesField, shown.dependencies, LongFieldSize, s.dependencies);
+    // The account it logs on as; a copy of it (as commands too) is made so.
+    ShowFieldText(accountNameField, shown.accountName, FieldSize, s.accountName);
     shown.fieldsShown = true;
     // Marked for deletion, the service is there until it goes and takes no
     // command meanwhile; nor does any while a command runs, whose service

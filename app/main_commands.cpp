@@ -209,32 +209,45 @@ void OnMainCommand(HWND window, WPARAM wParam)
 }
 
 // The commands that create the service the form describes go on the
-// clipboard as Unicode text: the form read as Install reads it, its
-// password wiped unused.
+// clipboard as Unicode text, and nothing beside them: the form read as
+// Install reads it, its password wiped unused.
 void CopyAsCommands(HWND window)
 {
     ServiceSettings s;
     if (!ReadFormSettings(window, "Copy", &s))
         return;
     SecureZeroMemory(s.password, sizeof(s.password));
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, ScriptLength * sizeof(WCHAR));
-    auto *script = block ? static_cast<WCHAR *>(GlobalLock(block)) : nullptr;
-    const char *refused = script ? WriteServiceScript(&s, script) : nullptr;
-    if (block)
-        GlobalUnlock(block);
-    if (refused) {
-        char text[160];
-        wsprintfA(text, "%s holds a line break, which no command line carries. Nothing was copied.", refused);
-        MessageBoxA(window, text, "Tarnex Cannot Copy the Service", MB_OK | MB_ICONERROR);
-    } else if (script && OpenClipboard(window)) {
-        if (EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block))
-            block = nullptr;  // the clipboard's now
-        CloseClipboard();
+    const char *failure = nullptr;
+    char refusal[RefusalSize];
+    auto *script = static_cast<WCHAR *>(GlobalAlloc(GPTR, ScriptLength * sizeof(WCHAR)));
+    HGLOBAL block = nullptr;
+    if (!script) {
+        failure = "There is not memory enough for the commands.";
+    } else if (!WriteServiceScript(&s, script, refusal)) {
+        failure = refusal;
+    } else {
+        const SIZE_T size = (lstrlenW(script) + 1) * sizeof(WCHAR);
+        block = GlobalAlloc(GMEM_MOVEABLE, size);
+        void *copy = block ? GlobalLock(block) : nullptr;
+        if (copy) {
+            CopyMemory(copy, script, size);
+            GlobalUnlock(block);
+        }
+        if (copy && OpenClipboard(window)) {
+            if (EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, block))
+                block = nullptr;  // the clipboard's now
+            CloseClipboard();
+        }
+        if (block)
+            failure = "The clipboard could not be had.";
     }
-    if (block) {
-        if (!refused)
-            MessageBoxA(window, "The clipboard could not be had. Nothing was copied.", "Tarnex Cannot Copy the Service",
-                        MB_OK | MB_ICONERROR);
+    if (block)
         GlobalFree(block);
+    if (script)
+        GlobalFree(script);
+    if (failure) {
+        char text[RefusalSize + 32];
+        wsprintfA(text, "%s Nothing was copied.", failure);
+        MessageBoxA(window, text, "Tarnex Cannot Copy the Service", MB_OK | MB_ICONERROR);
     }
 }

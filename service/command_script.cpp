@@ -4,6 +4,8 @@
 // its rules for quotes and backslashes.
 #include "service/command_script.h"
 
+#include "service/operation.h"
+
 #include <string.h>
 
 // The script as it is written, and whether cmd.exe, reading its line so
@@ -12,12 +14,15 @@ struct Script {
     WCHAR *text;
     DWORD length;
     bool insideQuotes;
+    bool full;  // a character did not fit
 };
 
 static void AppendCharacter(Script *script, WCHAR c)
 {
     if (script->length + 1 < ScriptLength)
         script->text[script->length++] = c;
+    else
+        script->full = true;
     script->text[script->length] = L'\0';
     if (c == L'"')
         script->insideQuotes = !script->insideQuotes;
@@ -95,9 +100,9 @@ static const WCHAR *TypeWords(DWORD type)
     case SERVICE_WIN32_SHARE_PROCESS:
         return L"share";
     case SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS:
-        return L"own type= interact";
+        return L"interact type= own";
     case SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS:
-        return L"share type= interact";
+        return L"interact type= share";
     case SERVICE_KERNEL_DRIVER:
         return L"kernel";
     case SERVICE_FILE_SYSTEM_DRIVER:
@@ -115,8 +120,14 @@ static const WCHAR *const ErrorWords[] = {L"ignore", L"normal", L"severe", L"cri
 // accounts and managed service accounts (whose names end in $).
 static bool NeedsPassword(const WCHAR *account)
 {
-    static const WCHAR *const own[] = {L"", L"LocalSystem", L".\\LocalSystem", L"NT AUTHORITY\\SYSTEM",
-                                       L"NT AUTHORITY\\LocalService", L"NT AUTHORITY\\NetworkService"};
+    static const WCHAR *const own[] = {L"",
+                                       L"LocalSystem",
+                                       L".\\LocalSystem",
+                                       L"NT AUTHORITY\\SYSTEM",
+                                       L"NT AUTHORITY\\LocalService",
+                                       L"NT AUTHORITY\\LOCAL SERVICE",
+                                       L"NT AUTHORITY\\NetworkService",
+                                       L"NT AUTHORITY\\NETWORK SERVICE"};
     for (const WCHAR *name : own)
         if (!lstrcmpiW(account, name))
             return false;
@@ -125,9 +136,11 @@ static bool NeedsPassword(const WCHAR *account)
            account[length - 1] != L'$';
 }
 
-const char *WriteServiceScript(const ServiceSettings *s, WCHAR *text)
+bool WriteServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
 {
-    WCHAR name[FieldSize], path[FieldSize], display[FieldSize], group[FieldSize], account[FieldSize];
+    char quotedPath[FieldSize + 2];
+    const char *binaryPath = QuotedBinaryPath(s->binaryPath, s->serviceType, quotedPath);
+    WCHAR name[FieldSize], path[FieldSize + 2], display[FieldSize], group[FieldSize], account[FieldSize];
     WCHAR description[LongFieldSize], dependencies[LongFieldSize];
     char dependencyText[LongFieldSize];
     memcpy(dependencyText, s->dependencies, sizeof(dependencyText));
@@ -138,19 +151,28 @@ const char *WriteServiceScript(const ServiceSettings *s, WCHAR *text)
         DWORD size;
         const char *field;
     } texts[] = {{s->keyName, name, FieldSize, "Key Name"},
-                 {s->binaryPath, path, FieldSize, "Binary Path"},
+                 {binaryPath, path, FieldSize + 2, "Binary Path"},
                  {s->displayName, display, FieldSize, "Display Name"},
                  {s->description, description, LongFieldSize, "Description"},
                  {s->loadOrderGroup, group, FieldSize, "Load Order Group"},
                  {dependencyText, dependencies, LongFieldSize, "Dependencies"},
                  {s->accountName, account, FieldSize, "Account Name"}};
     for (const auto &t : texts)
-        if (!Widen(t.from, t.to, t.size))
-            return t.field;
+        if (!Widen(t.from, t.to, t.size)) {
+            wsprintfA(refusal, "%s holds a line break, which no command line carries.", t.field);
+            return false;
+        }
+    const WCHAR *type = TypeWords(s->serviceType);
+    if (!type) {
+        wsprintfA(refusal, "sc.exe takes no service type 0x%lX: Install could not make it either.", s->serviceType);
+        return false;
+    }
 
-    Script script = {text, 0, false};
+    Script script = {text, 0, false, false};
     text[0] = L'\0';
-    Append(&script, L"@echo off\r\n");
+    // Delayed expansion, which a script pasted into may have turned on,
+    // would take ! for its own.
+    Append(&script, L"@echo off\r\nsetlocal DisableDelayedExpansion\r\n");
     bool beyondAscii = false;
     for (const auto &t : texts)
         for (const WCHAR *c = t.to; *c; c++)
@@ -158,20 +180,11 @@ const char *WriteServiceScript(const ServiceSettings *s, WCHAR *text)
     // Saved as UTF-8, the script is read so by cmd.exe once told.
     if (beyondAscii)
         Append(&script, L"chcp 65001 >nul\r\n");
-    const WCHAR *type = TypeWords(s->serviceType);
-    if (!type) {
-        WCHAR remark[80];
-        wsprintfW(remark, L"rem sc.exe takes no service type 0x%lX: the service is made a service of its own.\r\n",
-                  s->serviceType);
-        Append(&script, remark);
-    }
     Append(&script, L"sc.exe create ");
     AppendArgument(&script, name);
     AppendOption(&script, L"binpath=", path);
-    if (type) {
-        Append(&script, L" type= ");
-        Append(&script, type);
-    }
+    Append(&script, L" type= ");
+    Append(&script, type);
     if (s->startType < 5) {
         Append(&script, L" start= ");
         Append(&script, StartWords[s->startType]);
@@ -201,5 +214,7 @@ const char *WriteServiceScript(const ServiceSettings *s, WCHAR *text)
         AppendArgument(&script, name);
         Append(&script, L" password= \"...\"\r\n");
     }
-    return nullptr;
+    if (script.full)
+        lstrcpyA(refusal, "The commands take more than a script of Tarnex holds.");
+    return !script.full;
 }

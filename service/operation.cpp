@@ -64,7 +64,7 @@ static void CopyList(char *field, const WCHAR *list, DWORD size)
 // drive's root could plant. Paths that are quoted already, name no file (they carry
 // arguments), have no blank, would not fit the field quoted, or belong to a
 // driver (whose path is read literally) pass unchanged.
-static const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted)
+const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted)
 {
     if (!(serviceType & SERVICE_WIN32) || !strchr(path, ' ') || path[0] == '"' ||
         strlen(path) + 2 > FieldSize - 1)

@@ -33,6 +33,11 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation);
+// The binary path as Install passes it: a Win32 service's path with a blank
+// that names an existing file as a whole is quoted (quoted holds FieldSize
+// + 2 bytes).
+const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted);
+
 // The two ways the program calls it: on the whole record (Install,
 // LoadConfig), and on the key name alone, every other field null (Remove,
 // QueryStatus, Start, Stop).

@@ -1051,12 +1051,13 @@ TEST_F(MainWindow, CopyAsCommandsMakesTheServiceTheFormDescribes)
         TypeText(window, BinaryPathField, path.c_str());
         SetText(window, DisplayNameField, display);
         TypeText(window, DescriptionField, description.c_str());
-        SendDlgItemMessageA(window, StartTypeList, CB_SETCURSEL, 2, 0);    // demand
+        SendDlgItemMessageA(window, ServiceTypeList, CB_SETCURSEL, 10, 0);  // share process
+        SendDlgItemMessageA(window, StartTypeList, CB_SETCURSEL, 0, 0);     // automatic
         SendDlgItemMessageA(window, ErrorControlList, CB_SETCURSEL, 3, 0);  // severe
         TypeText(window, AccountNameField, ".\\someone");
         TypeText(window, PasswordField, "TarnexSecret");
         const std::wstring commands = CopiedCommands(window);
-        EXPECT_EQ(commands.rfind(L"@echo off\r\nsc.exe create ", 0), 0u);  // nothing but ASCII
+        EXPECT_EQ(commands.find(L"chcp"), std::wstring::npos);  // nothing but ASCII
         EXPECT_EQ(commands.find(L"TarnexSecret"), std::wstring::npos);
         EXPECT_NE(commands.find(L"password="), std::wstring::npos) << Narrow(commands, CP_UTF8);
         const std::string utf8 = Narrow(commands, CP_UTF8);
@@ -1064,7 +1065,14 @@ TEST_F(MainWindow, CopyAsCommandsMakesTheServiceTheFormDescribes)
         DWORD written;
         WriteFile(file, utf8.data(), DWORD(utf8.size()), &written, nullptr);
         CloseHandle(file);
-        RunAndCapture("cmd /c \"" + script + "\"");
+        DWORD exitCode = 1;
+        RunAndCapture("cmd /c \"" + script + "\"", &exitCode);
+        EXPECT_EQ(exitCode, 0u);
+        // Shown, the service made is copied as it is configured.
+        TypeText(window, KeyNameField, copied.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        EXPECT_NE(CopiedCommands(window).find(L" obj= \".\\someone\""), std::wstring::npos);
+        TypeText(window, KeyNameField, (copied.name + "Other").c_str());
         // The dependencies' text as sc.exe takes it (Wine's sc.exe splits it
         // wrongly); a text in any language, read as UTF-8 once the console is
         // told (which Wine's cmd.exe, run without a console, cannot be).
@@ -1072,13 +1080,13 @@ TEST_F(MainWindow, CopyAsCommandsMakesTheServiceTheFormDescribes)
         SetText(window, DescriptionField, L"\x670D\x52A1");
         const std::wstring again = CopiedCommands(window);
         EXPECT_NE(again.find(L" depend= \"Eventlog/+TDI\""), std::wstring::npos);
-        EXPECT_EQ(again.rfind(L"@echo off\r\nchcp 65001 >nul\r\n", 0), 0u);
+        EXPECT_NE(again.find(L"\r\nchcp 65001 >nul\r\n"), std::wstring::npos);
     });
     const WideServiceConfig made = ReadWideServiceConfig(Wide(copied.name));
     EXPECT_EQ(made.displayName, display);
     EXPECT_EQ(made.binaryPath, Wide(path));
     const std::string reg = RegistryOf(copied.name);
-    const std::string values[] = {"Start    REG_DWORD    0x3", "ErrorControl    REG_DWORD    0x2",
+    const std::string values[] = {"Type    REG_DWORD    0x20", "Start    REG_DWORD    0x2", "ErrorControl    REG_DWORD    0x2",
                                   "ObjectName    REG_SZ    .\\someone", "Description    REG_SZ    " + description};
     for (const std::string &value : values)
         EXPECT_NE(reg.find(value), std::string::npos) << value << "\n" << reg;
