@@ -90,6 +90,14 @@ static void CloseLocked(SC_HANDLE handle)
     UnlockServiceManager();
 }
 
+static bool QueryOrFail(SC_HANDLE service, SERVICE_STATUS_PROCESS *status, ServiceOutcome *outcome)
+{
+    if (QueryState(service, status))
+        return true;
+    Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+    return false;
+}
+
 // Follows a service while its state is one of waiting (Bit); false,
 // with the outcome said, when it is still on its way at the limit, or
 // pending with a checkpoint that stopped advancing past its wait hint.
@@ -97,7 +105,7 @@ static bool FollowWhile(SC_HANDLE service, DWORD waiting, DWORD wanted, SERVICE_
                         Follower *follower, ServiceOutcome *outcome, const char *caption)
 {
     DWORD progressed = GetTickCount(), checkPoint = status->dwCheckPoint;
-    while (waiting & (1u << status->dwCurrentState)) {
+    while (waiting & Bit(status->dwCurrentState)) {
         const DWORD now = GetTickCount();
         const DWORD stall = status->dwWaitHint > ShortestStall ? status->dwWaitHint : ShortestStall;
         if (now - follower->begun > FollowLimit || (Pending(status->dwCurrentState) && now - progressed > stall)) {
@@ -120,10 +128,8 @@ static bool FollowWhile(SC_HANDLE service, DWORD waiting, DWORD wanted, SERVICE_
         const DWORD longest = follower->registered ? LongestPause : LongestUnnotifiedPause;
         pause = pause < ShortestPause ? ShortestPause : pause > longest ? longest : pause;
         SleepEx(pause, TRUE);
-        if (!QueryState(service, status)) {
-            Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+        if (!QueryOrFail(service, status, outcome))
             return false;
-        }
         if (status->dwCheckPoint != checkPoint) {
             checkPoint = status->dwCheckPoint;
             progressed = GetTickCount();
@@ -146,14 +152,6 @@ static void EndedIn(const SERVICE_STATUS_PROCESS &status, DWORD wanted, ServiceO
     outcome->wanted = wanted;
     if (outcome->error == ERROR_SERVICE_SPECIFIC_ERROR)
         outcome->serviceError = status.dwServiceSpecificExitCode;
-}
-
-static bool QueryOrFail(SC_HANDLE service, SERVICE_STATUS_PROCESS *status, ServiceOutcome *outcome)
-{
-    if (QueryState(service, status))
-        return true;
-    Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
-    return false;
 }
 
 // A service that is stopping is started once it has stopped, as Microsoft's
