@@ -17,8 +17,9 @@ constexpr int FormBodyLast = PasswordField;
 // Keeps the refresh from running inside itself: message boxes and pickers
 // opened during a refresh or a command keep dispatching WM_TIMER.
 static LONG refreshBusy;
-// From the window's closing until it has ended.
-static bool refreshStopped;
+// The service a command of the program left marked for deletion: Wine keeps
+// no mark that the load could read.
+static char markedName[FieldSize];
 
 static void EnableControlRange(HWND window, int first, int last, BOOL enable)
 {
@@ -75,20 +76,18 @@ void ForgetFormState(HWND window)
 
 void StartRefreshing(HWND window)
 {
-    refreshStopped = false;
     addedGroup[0] = '\0';
     SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
 void StopRefreshing(HWND window)
 {
-    refreshStopped = true;
     KillTimer(window, RefreshTimerId);
 }
 
-bool FormEnded()
+void KeepMarkedForDeletion(const char *keyName)
 {
-    return refreshStopped;
+    lstrcpynA(markedName, keyName, sizeof(markedName));
 }
 
 // A refused service stops the refresh; a new key name starts it again.
@@ -97,7 +96,7 @@ void OnKeyNameEdited(HWND window)
     if (!scmAccessDenied)
         return;
     scmAccessDenied = 0;
-    if (!refreshStopped)
+    if (!MainWindowClosing())
         SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
@@ -207,7 +206,7 @@ static int GroupRow(const char *group)
     return int(added);
 }
 
-static void ShowLoadedService(HWND window, ServiceSettings &s)
+static void ShowLoadedService(HWND window, ServiceSettings &s, bool markedForDeletion)
 {
     EnableFormBody(window, FALSE);
     ShowFieldText(binaryPathField, shown.binaryPath, FieldSize, s.binaryPath);
@@ -224,7 +223,7 @@ static void ShowLoadedService(HWND window, ServiceSettings &s)
     // Marked for deletion, the service is there until it goes and takes no
     // command meanwhile; nor does any while a command runs, whose service
     // may go between two looks at it.
-    if (serviceMarkedForDeletion || ServiceCommandRunning()) {
+    if (markedForDeletion || ServiceCommandRunning()) {
         SetCommands(AllCommands, 0);
         ShowTrayCommands(FALSE, FALSE);
         return;
@@ -251,7 +250,7 @@ static void ShowNewService(HWND window)
 
 void RefreshForm(HWND window)
 {
-    if (refreshBusy || refreshStopped)
+    if (refreshBusy || MainWindowClosing())
         return;
     refreshBusy = 1;
     ServiceSettings &s = serviceSettings;
@@ -268,9 +267,14 @@ void RefreshForm(HWND window)
         SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);
-        if (RunOnSettings(&s, LoadConfig)) {
-            ShowLoadedService(window, s);
+        bool markedForDeletion;
+        const bool thisMarked = markedName[0] && !lstrcmpiA(markedName, s.keyName);
+        if (LoadServiceSettings(&s, &markedForDeletion)) {
+            ShowLoadedService(window, s, markedForDeletion || thisMarked);
         } else {
+            // Gone: the mark goes with it.
+            if (thisMarked && !keyNameRejected && !scmAccessDenied)
+                markedName[0] = '\0';
             if (keyNameRejected) {
                 // The report has no owner: the name may have been corrected
                 // while it was shown.

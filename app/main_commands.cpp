@@ -4,6 +4,7 @@
 
 #include "app/about_box.h"
 #include "app/command_thread.h"
+#include "app/command_verdict.h"
 #include "app/file_picker.h"
 #include "app/form_text.h"
 #include "app/services_picker.h"
@@ -11,11 +12,7 @@
 #include "service/command_script.h"
 #include "service/error_report.h"
 #include "service/operation.h"
-
-static void ShowSuccess(HWND window)
-{
-    MessageBoxA(window, "Service Operation Succeeds!", "Tarnex", MB_OK | MB_ICONEXCLAMATION);
-}
+#include "service/registry_lists.h"
 
 // Asks, as the Services console does, whether the running services that
 // depend on the service may stop with it; false on No.
@@ -49,14 +46,14 @@ static void RefreshCursor(HWND window)
 // begins nothing.
 static void BeginNamedCommand(HWND window, unsigned operation, const char *verb)
 {
-    if (ServiceCommandRunning() || FormEnded())
+    if (ServiceCommandRunning() || MainWindowClosing())
         return;
     ServiceSettings &s = serviceSettings;
     char dependents[LongFieldSize] = {};
     if (ReadFormField(window, verb, KeyNameText, s.keyName) &&
         (operation == Start || !ActiveDependents(s.keyName, dependents) ||
          StopDependentsToo(window, s.keyName, dependents)) &&
-        !FormEnded() && !BeginServiceCommand(window, operation, s.keyName, dependents))
+        !MainWindowClosing() && !BeginServiceCommand(window, operation, s.keyName, dependents))
         ReportSystemError("Tarnex Cannot Run the Command");
     RefreshForm(window);
     RefreshCursor(window);
@@ -69,19 +66,11 @@ void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
     ServiceOutcome outcome;
     if (!EndServiceCommand(wParam, lParam, &operation, keyName, &outcome))
         return;
-    KeepServiceOutcome(keyName, &outcome);
+    if (outcome.markedForDeletion)
+        KeepMarkedForDeletion(keyName);
     RefreshForm(window);
     RefreshCursor(window);
-    if (outcome.markedForDeletion)
-        MessageBoxA(window,
-                    "Service Operation Succeeds! The service is marked for deletion: it goes once every program "
-                    "that holds it open (the Services console, a monitoring tool) has closed it, or at the next "
-                    "restart.",
-                    "Tarnex", MB_OK | MB_ICONINFORMATION);
-    else if (outcome.result == 1)
-        ShowSuccess(window);
-    else
-        ReportServiceOutcome(&outcome, window);
+    ShowVerdict(window, &outcome);
 }
 
 static void InstallFromForm(HWND window)

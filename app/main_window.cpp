@@ -17,8 +17,6 @@
 
 #include <commctrl.h>
 
-HWND mainWindow;
-
 static HWND formTooltips;
 static HBITMAP textureHighlight;  // made with the texture, kept, not painted
 static RECT textureTile;          // the texture's size: the Close button's client area
@@ -27,6 +25,11 @@ static HICON smallIcon;  // the program icon's small image: caption and tray
 // gone, its refresh stopped.
 static bool mainWindowClosing;
 constexpr UINT_PTR ShownTimerId = 1;
+
+bool MainWindowClosing()
+{
+    return mainWindowClosing;
+}
 
 constexpr DWORD MainWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER |
                                   DS_SETFONT;
@@ -223,7 +226,6 @@ static void OnSystemLookChange(HWND window, UINT message)
 
 static void OnInitDialog(HWND window, LPARAM parameter)
 {
-    mainWindow = window;
     mainWindowClosing = false;
     SetWindowLongPtrA(window, GWLP_USERDATA, parameter);
     SendMessageA(window, WM_SETICON, ICON_BIG, LPARAM(reinterpret_cast<HICON *>(parameter)[0]));
@@ -366,6 +368,7 @@ static bool OnSetCursor(HWND window, LPARAM hit)
 // ends by itself.
 static void OnDestroy(HWND window)
 {
+    mainWindowClosing = true;
     AbandonServiceCommand();
     StopRefreshing(window);
     KillTimer(window, ShownTimerId);
@@ -384,7 +387,6 @@ static void OnDestroy(HWND window)
         accessibleNameCalls.clearName(GetDlgItem(window, picker.id));
     DiscardTexture(&textureHighlight);
     formTooltips = nullptr;
-    mainWindow = nullptr;
 }
 
 INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -9,7 +9,9 @@
 
 #include <windows.h>
 
-extern HWND mainWindow;
+// main_window.cpp: from the moment the window is closed until it has
+// ended, nothing is refreshed and no command begins.
+bool MainWindowClosing();
 
 // main_form.cpp: the form's text fields, the bytes their record fields hold
 // (the terminating zero included), and their names as the labels give them.
@@ -50,7 +52,7 @@ void RefreshForm(HWND window);
 void ForgetFormState(HWND window);
 // The key name was edited: a refused service no longer stops the refresh.
 void OnKeyNameEdited(HWND window);
-// From the moment the window is closed, nothing is refreshed, and no
-// command begins.
 void StopRefreshing(HWND window);
-bool FormEnded();
+// A command left the service keyName marked for deletion: the form shows it
+// so, taking no command, until it has gone.
+void KeepMarkedForDeletion(const char *keyName);

@@ -13,20 +13,20 @@ static_assert(offsetof(NOTIFYICONDATAA, hBalloonIcon) + sizeof(HICON) == sizeof(
 static_assert(sizeof(NOTIFYICONDATAA) == 508, "the version 4 record");
 #endif
 
-HMENU trayMenu;
 TrayCalls trayCalls = {Shell_NotifyIconA};
 
+static HMENU trayMenu;
 static NOTIFYICONDATAA trayIconData;
-// The shell took the icon: it is in the notification area, as far as known.
-static bool iconInTray;
+// Where the icon is: not made yet, made but not taken by the shell, in the
+// notification area (as far as known), or removed for good, after which
+// nothing adds it again or answers its clicks.
+static enum { IconNotMade, IconOutside, IconInTray, IconRemoved } trayIcon;
 // When the icon last heard the right button's release: the context menu it
 // opens follows at once.
 static DWORD rightReleaseTime;
 static bool rightReleased;
 // Sent to every top-level window when the shell (re)starts its taskbar.
 static UINT taskbarCreatedMessage;
-// From the icon's removal on, nothing adds it again or answers its clicks.
-static bool trayGone;
 // Start and Stop as bits, as the menu shows them; -1: not known.
 static int shownCommands = -1;
 // The menu's own loop dispatches the tray's notifications: one that comes
@@ -55,8 +55,7 @@ void CreateTrayMenu()
             AppendMenuA(trayMenu, MF_SEPARATOR, 0, nullptr);
     }
     trayIconData = {};
-    trayGone = false;
-    iconInTray = false;
+    trayIcon = IconNotMade;
     rightReleased = false;
     trayMenuOpen = false;
     ForgetTrayCommands();
@@ -67,14 +66,16 @@ void CreateTrayMenu()
 // has is refused a second addition, and is changed instead.
 bool ShowTrayIcon()
 {
-    if (trayGone || !trayIconData.hWnd)
+    if (trayIcon == IconNotMade || trayIcon == IconRemoved)
         return false;
-    if (iconInTray && trayCalls.notifyIcon(NIM_MODIFY, &trayIconData))
+    if (trayIcon == IconInTray && trayCalls.notifyIcon(NIM_MODIFY, &trayIconData))
         return true;
-    iconInTray = trayCalls.notifyIcon(NIM_ADD, &trayIconData) || trayCalls.notifyIcon(NIM_MODIFY, &trayIconData);
-    if (iconInTray)
+    const bool taken =
+        trayCalls.notifyIcon(NIM_ADD, &trayIconData) || trayCalls.notifyIcon(NIM_MODIFY, &trayIconData);
+    trayIcon = taken ? IconInTray : IconOutside;
+    if (taken)
         trayCalls.notifyIcon(NIM_SETVERSION, &trayIconData);
-    return iconInTray;
+    return taken;
 }
 
 // An elevated window hears that the taskbar was made only when it lets the
@@ -91,6 +92,8 @@ void AddTrayIcon(HWND window, HICON icon)
     trayIconData.hIcon = icon;
     lstrcpynA(trayIconData.szTip, "Tarnex", sizeof(trayIconData.szTip));
     trayIconData.uVersion = NOTIFYICON_VERSION_4;
+    if (trayIcon == IconNotMade)
+        trayIcon = IconOutside;
     ShowTrayIcon();
 }
 
@@ -103,10 +106,9 @@ bool IsTaskbarCreated(UINT message)
 // start, it may answer so and show the icon all the same.
 void RemoveTrayIcon()
 {
-    if (!trayGone && trayIconData.hWnd)
+    if (trayIcon == IconOutside || trayIcon == IconInTray)
         trayCalls.notifyIcon(NIM_DELETE, &trayIconData);
-    trayGone = true;
-    iconInTray = false;
+    trayIcon = IconRemoved;
 }
 
 void DestroyTray()
@@ -161,7 +163,7 @@ static UINT OpenTrayMenu(HWND window, POINT anchor)
     // Lets the menu of a background window close when focus moves away.
     PostMessageA(window, WM_NULL, 0, 0);
     // A window closed while its menu was open takes no command from it.
-    return trayGone ? 0 : RunTrayCommand(window, command);
+    return trayIcon == IconRemoved ? 0 : RunTrayCommand(window, command);
 }
 
 // The icon's notification as version 4 sends it (the event and the icon in
@@ -200,7 +202,7 @@ UINT AnswerTrayNotify(HWND window, WPARAM wParam, LPARAM lParam)
 {
     UINT event;
     POINT anchor;
-    if (trayGone || !DecodeTrayNotify(wParam, lParam, &event, &anchor))
+    if (trayIcon == IconRemoved || !DecodeTrayNotify(wParam, lParam, &event, &anchor))
         return 0;
     switch (event) {
     case WM_CONTEXTMENU:

@@ -19,8 +19,6 @@ enum TrayCommand : int {
     TrayClose = 507,
 };
 
-extern HMENU trayMenu;
-
 // Makes the menu for a new window.
 void CreateTrayMenu();
 // Adds the icon for window, showing icon.

@@ -13,10 +13,6 @@ static_assert(sizeof(QUERY_SERVICE_CONFIGW) == 36, "the first configuration quer
 
 LONG keyNameRejected;
 LONG scmAccessDenied;
-LONG serviceMarkedForDeletion;
-
-ScmCalls scmCalls = {OpenServiceA,       QueryServiceConfigW, OpenSCManagerA,
-                     CreateServiceA,     CloseServiceHandle,  EnumDependentServicesW};
 
 static const char DescriptionValue[] = "Description";
 
@@ -117,7 +113,7 @@ static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
 // when the whole value fits, and always ends terminated inside the field.
 // An indirect text that cannot be resolved is shown as stored. Windows
 // keeps "DeleteFlag" in the key of a service marked for deletion.
-static void ReadServiceKey(const char *keyName, char *description)
+static void ReadServiceKey(const char *keyName, char *description, bool *markedForDeletion)
 {
     HKEY key;
     if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -126,7 +122,7 @@ static void ReadServiceKey(const char *keyName, char *description)
     if (RegQueryValueExA(key, "DeleteFlag", nullptr, nullptr, reinterpret_cast<BYTE *>(&deleteFlag), &flagSize) ==
             ERROR_SUCCESS &&
         deleteFlag)
-        serviceMarkedForDeletion = 1;
+        *markedForDeletion = true;
     char value[LongFieldSize];
     DWORD type;
     DWORD size = sizeof(value);
@@ -142,7 +138,8 @@ static void ReadServiceKey(const char *keyName, char *description)
 
 static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *displayName, char *description,
                               const char *keyName, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
-                              char *loadOrderGroup, char *dependencies, char *accountName)
+                              char *loadOrderGroup, char *dependencies, char *accountName,
+                              bool *markedForDeletion)
 {
     QUERY_SERVICE_CONFIGW fixed;
     QUERY_SERVICE_CONFIGW *config = &fixed;
@@ -163,7 +160,7 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
 
     CopyWideField(binaryPath, config->lpBinaryPathName, FieldSize);
     CopyWideField(displayName, config->lpDisplayName, FieldSize);
-    ReadServiceKey(keyName, description);
+    ReadServiceKey(keyName, description, markedForDeletion);
     *serviceType = config->dwServiceType;
     *startType = config->dwStartType;
     *errorControl = config->dwErrorControl;
@@ -177,51 +174,37 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
 }
 
 // The failure of an open: LoadConfig keeps quiet about a missing service
-// (and forgets that it was marked for deletion) and flags an invalid name or
-// refused access for the main window. Null when nothing is to be reported.
-static const char *OpenFailure(const char *keyName, unsigned operation, DWORD code)
+// and flags an invalid name or refused access for the main window.
+static bool ReportedOpenFailure(unsigned operation, DWORD code)
 {
-    if (operation == LoadConfig) {
-        if (code == ERROR_SERVICE_DOES_NOT_EXIST) {
-            ForgetMarkedForDeletion(keyName);
-            return nullptr;
-        }
-        if (code == ERROR_INVALID_NAME)
-            keyNameRejected = 1;
-        else if (code == ERROR_ACCESS_DENIED)
-            scmAccessDenied = 1;
-    }
-    return "Error 0pening a Service of the SCM!";
+    if (operation != LoadConfig)
+        return true;
+    if (code == ERROR_INVALID_NAME)
+        keyNameRejected = 1;
+    else if (code == ERROR_ACCESS_DENIED)
+        scmAccessDenied = 1;
+    return code != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
-// Start, Stop and Remove, each followed to its end on the calling thread.
+// Start, Stop and Remove, each followed to its end on the calling thread;
+// a service that did not reach what was asked in time is reported so.
 static LONG RunCommandHere(const char *keyName, unsigned operation)
 {
     ServiceOutcome outcome;
     RunServiceCommand(keyName, operation, nullptr, &outcome);
-    KeepServiceOutcome(keyName, &outcome);
-    ReportServiceOutcome(&outcome, nullptr);
+    if (!outcome.result) {
+        SetLastError(outcome.error ? outcome.error : ERROR_SERVICE_REQUEST_TIMEOUT);
+        ReportSystemError(outcome.caption);
+    }
     return outcome.result;
-}
-
-static SRWLOCK serviceManagerLock = SRWLOCK_INIT;
-
-void LockServiceManager()
-{
-    AcquireSRWLockExclusive(&serviceManagerLock);
-}
-
-void UnlockServiceManager()
-{
-    ReleaseSRWLockExclusive(&serviceManagerLock);
 }
 
 // A failure is shown once the handles are closed and the service manager is
 // free for other threads: a refresh runs inside the box.
-LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,
+static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, char *description,
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
-                         unsigned operation)
+                         unsigned operation, bool *markedForDeletion)
 {
     operation &= 0xFF;
     if (operation == Start || operation == Stop || operation == Remove)
@@ -229,19 +212,13 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
     const char *account = accountName && accountName[0] ? accountName : nullptr;
     LONG result = 0;
     SC_HANDLE service = nullptr;
-    const char *failure = nullptr;
-    DWORD failureCode = 0;
-    if (operation == LoadConfig)
-        serviceMarkedForDeletion = 0;
+    ScmFailure failure = {};
 
     LockServiceManager();
-    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr,
-                                           operation == Install ? SC_MANAGER_CREATE_SERVICE : SC_MANAGER_CONNECT);
-    if (!scm) {
-        failureCode = GetLastError();
-        failure = "Error 0pening a Connection to the SCM!";
+    SC_HANDLE scm = ConnectServiceManager(operation == Install ? SC_MANAGER_CREATE_SERVICE : SC_MANAGER_CONNECT,
+                                          &failure);
+    if (!scm)
         goto done;
-    }
 
     if (operation == Install) {
         char quoted[FieldSize + 2];
@@ -249,8 +226,7 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                                          *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted),
                                          loadOrderGroup, nullptr, dependencies, account, password);
         if (!service) {
-            failureCode = GetLastError();
-            failure = "Error Creating the new service!";
+            failure = {"Error Creating the new service!", GetLastError()};
             goto done;
         }
         result = 1;
@@ -260,27 +236,24 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
 
     // Only the rights each operation needs: protected services refuse
     // administrators more than querying them.
-    service = scmCalls.openService(scm, keyName, operation == LoadConfig ? SERVICE_QUERY_CONFIG : SERVICE_QUERY_STATUS);
+    service = OpenNamedService(scm, keyName, operation == LoadConfig ? SERVICE_QUERY_CONFIG : SERVICE_QUERY_STATUS,
+                               &failure);
     if (!service) {
-        failureCode = GetLastError();
-        failure = OpenFailure(keyName, operation, failureCode);
+        if (!ReportedOpenFailure(operation, failure.error))
+            failure.caption = nullptr;
         goto done;
     }
 
     if (operation == LoadConfig) {
         LoadServiceConfig(service, binaryPath, displayName, description, keyName, serviceType, startType,
-                          errorControl, loadOrderGroup, dependencies, accountName);
-        if (LeftMarkedForDeletion(keyName))
-            serviceMarkedForDeletion = 1;
+                          errorControl, loadOrderGroup, dependencies, accountName, markedForDeletion);
         result = 1;
     } else {
         SERVICE_STATUS status;
-        if (QueryServiceStatus(service, &status)) {
+        if (QueryServiceStatus(service, &status))
             result = status.dwCurrentState == SERVICE_STOPPED ? 0 : 1;
-        } else {
-            failureCode = GetLastError();
-            failure = "Error at Query Service Status of the SCM";
-        }
+        else
+            failure = {StatusFailure, GetLastError()};
     }
 
 done:
@@ -291,11 +264,30 @@ done:
     UnlockServiceManager();
     if (operation == Install && password)
         SecureZeroMemory(password, FieldSize);
-    if (failure) {
-        SetLastError(failureCode);
-        ReportSystemError(failure);
+    if (failure.caption) {
+        SetLastError(failure.error);
+        ReportSystemError(failure.caption);
     }
     return result;
+}
+
+LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,
+                         DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
+                         char *loadOrderGroup, char *dependencies, char *accountName, char *password,
+                         unsigned operation)
+{
+    bool markedForDeletion = false;
+    return RunOperation(binaryPath, keyName, displayName, description, desiredAccess, serviceType, startType,
+                        errorControl, loadOrderGroup, dependencies, accountName, password, operation,
+                        &markedForDeletion);
+}
+
+LONG LoadServiceSettings(ServiceSettings *s, bool *markedForDeletion)
+{
+    *markedForDeletion = false;
+    return RunOperation(s->binaryPath, s->keyName, s->displayName, s->description, &s->desiredAccess,
+                        &s->serviceType, &s->startType, &s->errorControl, s->loadOrderGroup, s->dependencies,
+                        s->accountName, s->password, LoadConfig, markedForDeletion);
 }
 
 LONG RunOnSettings(ServiceSettings *s, unsigned operation)

@@ -1,6 +1,7 @@
 // The services' keys, the load-order groups and the installed services.
 #include "service/registry_lists.h"
 
+#include "service/service_manager.h"
 #include "service/settings.h"
 
 RegistryCalls registryCalls = {RegOpenKeyExA};
@@ -78,6 +79,35 @@ void ListInstalledServices(HWND list)
         AddExactName(list, LB_ADDSTRING, name);
     }
     RegCloseKey(key);
+}
+
+bool ActiveDependents(const char *keyName, char *names)
+{
+    names[0] = names[1] = '\0';
+    ScmFailure failure;
+    LockServiceManager();
+    SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
+    SC_HANDLE service = scm ? OpenNamedService(scm, keyName, SERVICE_ENUMERATE_DEPENDENTS, &failure) : nullptr;
+    DWORD needed = 0, count = 0;
+    BYTE *block = nullptr;
+    if (service && !scmCalls.enumDependentServices(service, SERVICE_ACTIVE, nullptr, 0, &needed, &count) &&
+        GetLastError() == ERROR_MORE_DATA && (block = static_cast<BYTE *>(GlobalAlloc(GPTR, needed))) &&
+        scmCalls.enumDependentServices(service, SERVICE_ACTIVE, reinterpret_cast<ENUM_SERVICE_STATUSW *>(block),
+                                       needed, &needed, &count)) {
+        const auto *dependents = reinterpret_cast<const ENUM_SERVICE_STATUSW *>(block);
+        DWORD used = 0;
+        for (DWORD i = 0; i < count; i++)
+            AppendExactName(names, &used, LongFieldSize - 1, dependents[i].lpServiceName);
+        names[used + 1] = '\0';
+    }
+    if (block)
+        GlobalFree(block);
+    if (service)
+        scmCalls.closeServiceHandle(service);
+    if (scm)
+        scmCalls.closeServiceHandle(scm);
+    UnlockServiceManager();
+    return names[0] != '\0';
 }
 
 // Opened relative to the services key: the full path of a long key name

@@ -1,5 +1,5 @@
-// What the registry knows of services: their keys, the load-order groups
-// and the installed services.
+// What the system knows of services: their keys, the load-order groups,
+// the installed services and the running services that depend on one.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,12 @@ void ReadServiceGroupOrder(HWND list, int listKind);
 
 // Adds the name of every subkey of the services key to a list box.
 void ListInstalledServices(HWND list);
+
+// The running services that depend on keyName, in the order in which they
+// must stop, as a double-NUL list in names (LongFieldSize bytes); false when
+// there are none. A name the program's code page cannot hold exactly is
+// left out: stopping a look-alike would stop another service.
+bool ActiveDependents(const char *keyName, char *names);
 
 // Opens the service's key with only the access asked for.
 LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key);

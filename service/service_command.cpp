@@ -2,8 +2,7 @@
 // checkpoint and wait hint while it is pending, its exit code when it stops.
 #include "service/service_command.h"
 
-#include "service/error_report.h"
-#include "service/operation.h"
+#include "service/service_manager.h"
 
 #include <string.h>
 
@@ -26,9 +25,6 @@ constexpr DWORD EndStates = SERVICE_NOTIFY_STOPPED | SERVICE_NOTIFY_RUNNING | SE
 
 static const char StartFailure[] = "Error Installing Service";
 static const char StopFailure[] = "Error Stopping Service";
-
-// The service a command of the program left marked for deletion.
-static char markedName[FieldSize];
 
 // A status-change notification, kept across a command: the callback runs
 // when the thread waits alertably. And when the following of the current
@@ -94,7 +90,7 @@ static bool QueryOrFail(SC_HANDLE service, SERVICE_STATUS_PROCESS *status, Servi
 {
     if (QueryState(service, status))
         return true;
-    Fail(outcome, "Error at Query Service Status of the SCM", GetLastError());
+    Fail(outcome, StatusFailure, GetLastError());
     return false;
 }
 
@@ -204,12 +200,12 @@ static bool StopAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome 
 
 static SC_HANDLE OpenForCommand(SC_HANDLE scm, const char *name, DWORD access, ServiceOutcome *outcome)
 {
+    ScmFailure failure;
     LockServiceManager();
-    SC_HANDLE service = scmCalls.openService(scm, name, access);
-    const DWORD error = GetLastError();
+    SC_HANDLE service = OpenNamedService(scm, name, access, &failure);
     UnlockServiceManager();
     if (!service)
-        Fail(outcome, "Error 0pening a Service of the SCM!", error);
+        Fail(outcome, failure.caption, failure.error);
     return service;
 }
 
@@ -265,14 +261,15 @@ static DWORD CommandAccess(unsigned operation)
 void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome)
 {
     *outcome = {};
+    outcome->operation = operation;
     Follower follower = {};
     SC_HANDLE service = nullptr;
+    ScmFailure failure;
     LockServiceManager();
-    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const DWORD error = GetLastError();
+    SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
     UnlockServiceManager();
     if (!scm) {
-        Fail(outcome, "Error 0pening a Connection to the SCM!", error);
+        Fail(outcome, failure.caption, failure.error);
         return;
     }
     service = OpenForCommand(scm, keyName, CommandAccess(operation), outcome);
@@ -305,98 +302,4 @@ done:
     // Closed, the handles queue no more notifications: those queued already
     // run now, while the follower they point at lives.
     SleepEx(0, TRUE);
-}
-
-static const char *StateName(DWORD state)
-{
-    static const char *const names[] = {"stopped", "starting", "stopping", "running",
-                                        "continuing", "pausing", "paused"};
-    return state >= SERVICE_STOPPED && state <= SERVICE_PAUSED ? names[state - SERVICE_STOPPED] : "in an unknown state";
-}
-
-void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome)
-{
-    if (outcome->markedForDeletion)
-        lstrcpynA(markedName, keyName, sizeof(markedName));
-}
-
-// The program's own line of help for the failures administrators meet
-// first at a start; null for the others.
-static const char *HelpFor(DWORD code)
-{
-    switch (code) {
-    case ERROR_SERVICE_REQUEST_TIMEOUT:
-        return "The program did not connect to the service manager in time: it may not be a service program.";
-    case ERROR_SERVICE_LOGON_FAILED:
-        return "The logon failed: check the account and its password, and that the account may log on as a "
-               "service.";
-    case ERROR_PROCESS_ABORTED:
-        return "The service's process ended unexpectedly: the Event Viewer's System log may say why.";
-    }
-    return nullptr;
-}
-
-void ReportServiceOutcome(const ServiceOutcome *outcome, HWND owner)
-{
-    if (outcome->result == 1 || !outcome->caption)
-        return;
-    char text[FieldSize + FailureTextSize + 256];
-    char *end = text;
-    if (outcome->service[0])
-        end += wsprintfA(end, "Stopping %s first:\r\n", outcome->service);
-    if (outcome->stillPending) {
-        wsprintfA(end, "The service is still %s: it has not reported being %s in time. It goes on by itself; the form "
-                       "shows its state.",
-                  StateName(outcome->state), StateName(outcome->wanted));
-    } else if (outcome->error) {
-        FormatSystemError(outcome->error, end);
-        end += strlen(end);
-        const char *help = outcome->caption == StartFailure ? HelpFor(outcome->error) : nullptr;
-        if (outcome->error == ERROR_SERVICE_SPECIFIC_ERROR)
-            wsprintfA(end, "\r\nThe service's own code: %lu.", outcome->serviceError);
-        else if (help)
-            lstrcpyA(end, help);
-    } else {
-        wsprintfA(end, "The service is %s, not %s.", StateName(outcome->state), StateName(outcome->wanted));
-    }
-    ReportFailure(owner, outcome->caption, text);
-}
-
-bool LeftMarkedForDeletion(const char *keyName)
-{
-    return markedName[0] && !lstrcmpiA(markedName, keyName);
-}
-
-void ForgetMarkedForDeletion(const char *keyName)
-{
-    if (LeftMarkedForDeletion(keyName))
-        markedName[0] = '\0';
-}
-
-bool ActiveDependents(const char *keyName, char *names)
-{
-    names[0] = names[1] = '\0';
-    LockServiceManager();
-    SC_HANDLE scm = scmCalls.openSCManager(nullptr, nullptr, SC_MANAGER_CONNECT);
-    SC_HANDLE service = scm ? scmCalls.openService(scm, keyName, SERVICE_ENUMERATE_DEPENDENTS) : nullptr;
-    DWORD needed = 0, count = 0;
-    BYTE *block = nullptr;
-    if (service && !scmCalls.enumDependentServices(service, SERVICE_ACTIVE, nullptr, 0, &needed, &count) &&
-        GetLastError() == ERROR_MORE_DATA && (block = static_cast<BYTE *>(GlobalAlloc(GPTR, needed))) &&
-        scmCalls.enumDependentServices(service, SERVICE_ACTIVE, reinterpret_cast<ENUM_SERVICE_STATUSW *>(block),
-                                       needed, &needed, &count)) {
-        const auto *dependents = reinterpret_cast<const ENUM_SERVICE_STATUSW *>(block);
-        DWORD used = 0;
-        for (DWORD i = 0; i < count; i++)
-            AppendExactName(names, &used, LongFieldSize - 1, dependents[i].lpServiceName);
-        names[used + 1] = '\0';
-    }
-    if (block)
-        GlobalFree(block);
-    if (service)
-        scmCalls.closeServiceHandle(service);
-    if (scm)
-        scmCalls.closeServiceHandle(scm);
-    UnlockServiceManager();
-    return names[0] != '\0';
 }

@@ -11,6 +11,7 @@
 
 // What became of a command.
 struct ServiceOutcome {
+    unsigned operation;    // Start, Stop or Remove
     LONG result;           // 1 when the service reached what was asked, else 0
     const char *caption;   // the failure's title; null when there is none
     DWORD error;           // its code: of a refused call, or the service's exit code
@@ -26,20 +27,3 @@ struct ServiceOutcome {
 // Remove first stops the services of stopFirst (a double-NUL list, or
 // null) in its order. Shows nothing.
 void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome);
-// On the window's thread: keeps in mind a service that the command left
-// marked for deletion, for LoadConfig to say so.
-void KeepServiceOutcome(const char *keyName, const ServiceOutcome *outcome);
-// Shows the failure of a command that failed, owned by owner (or by no
-// window); nothing for one that did not.
-void ReportServiceOutcome(const ServiceOutcome *outcome, HWND owner);
-
-// The running services that depend on keyName, in the order in which they
-// must stop, as a double-NUL list in names (LongFieldSize bytes); false when
-// there are none. A name the program's code page cannot hold exactly is
-// left out: stopping a look-alike would stop another service.
-bool ActiveDependents(const char *keyName, char *names);
-
-// Whether a command of the program left the service keyName marked for
-// deletion; a service that is gone is forgotten.
-bool LeftMarkedForDeletion(const char *keyName);
-void ForgetMarkedForDeletion(const char *keyName);

@@ -25,12 +25,6 @@
 #include <string>
 #include <vector>
 
-// A group order for one test, the old one put back after it.
-struct GroupOrder {
-    GroupOrderBackup backup;
-    explicit GroupOrder(const std::string &list) { WriteGroupOrder(list); }
-};
-
 static DWORD uiThread;
 
 static HWND FocusOfUiThread()
@@ -85,7 +79,7 @@ TEST_F(Dialogs, PickerListsTheServicesKeysSortedWithTheFirstSelected)
 TEST_F(Dialogs, PickerListsTheGroupsSorted)
 {
     using namespace std::string_literals;
-    GroupOrder groups("Zeta Group\0alpha\0Mid\0\0"s);
+    ScopedGroupOrder groups("Zeta Group\0alpha\0Mid\0\0"s);
     DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         EXPECT_EQ(ControlText(picker, PickerFrame), "Group List");
         EXPECT_EQ(ListBoxEntries(list), (std::vector<std::string>{"alpha", "Mid", "Zeta Group"}));
@@ -95,7 +89,7 @@ TEST_F(Dialogs, PickerListsTheGroupsSorted)
 TEST_F(Dialogs, EveryWayOfChoosingTakesTheSelectedEntry)
 {
     using namespace std::string_literals;
-    GroupOrder groups("One\0Two\0Three\0\0"s);
+    ScopedGroupOrder groups("One\0Two\0Three\0\0"s);
     struct Way {
         const char *name;
         UINT message;
@@ -122,7 +116,7 @@ TEST_F(Dialogs, EveryWayOfChoosingTakesTheSelectedEntry)
 TEST_F(Dialogs, EscapeDoesNothingAndTheCloseBoxChoosesNothing)
 {
     using namespace std::string_literals;
-    GroupOrder groups("One\0\0"s);
+    ScopedGroupOrder groups("One\0\0"s);
     DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(list, LB_SETCURSEL, WPARAM(-1), 0);  // handled after the key
@@ -133,7 +127,7 @@ TEST_F(Dialogs, EscapeDoesNothingAndTheCloseBoxChoosesNothing)
     });
     EXPECT_STREQ(pickedName, "");
 
-    GroupOrder none("");  // an empty list
+    ScopedGroupOrder none("");  // an empty list
     DrivePicker(PickGroups, [&](HWND picker, HWND list) {
         EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
         Press(picker, PickerSelect);
@@ -157,7 +151,7 @@ static void ChooseInPicker(const std::string &entry)
 TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
 {
     using namespace std::string_literals;
-    GroupOrder groups("Mid\0\0"s);
+    ScopedGroupOrder groups("Mid\0\0"s);
     const TestService service("Picked", "run");
     const std::string &name = service.name;
     DriveMainWindow([&](HWND window) {

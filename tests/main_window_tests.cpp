@@ -36,6 +36,13 @@ struct FormState {
 
 static FormState StateOf(HWND window)
 {
+    // The tray menu, seen open once for each window.
+    static HWND menuOwner;
+    static HMENU trayMenu;
+    if (menuOwner != window || !IsMenu(trayMenu)) {
+        trayMenu = TrayMenuOf(window);
+        menuOwner = window;
+    }
     auto enabled = [&](int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; };
     auto trayEnabled = [](UINT id) { return !(GetMenuState(trayMenu, id, MF_BYCOMMAND) & MF_GRAYED); };
     return {enabled(BinaryPathField), enabled(InstallButton), enabled(RemoveButton), enabled(StartButton),
@@ -97,11 +104,6 @@ protected:
         DeleteLeftoverTestServices();
     }
 };
-
-static std::string RegistryOf(const std::string &name)
-{
-    return RunAndCapture("reg query \"HKLM\\SYSTEM\\CurrentControlSet\\Services\\" + name + "\"");
-}
 
 TEST_F(MainWindow, ShowsAServiceAndFollowsItsState)
 {
@@ -182,9 +184,8 @@ static std::string SelectedText(HWND window, int id)
 
 TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
 {
-    GroupOrderBackup backup;
     using namespace std::string_literals;
-    WriteGroupOrder("Boot Bus Extender\0\0"s);
+    const ScopedGroupOrder groups("Boot Bus Extender\0\0"s);
     const TestService sharedService("SharedInteractive", "run",
                                     SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "TarnexNoSuchGroup");
     const TestService copyService("CopyOfShared");
@@ -707,9 +708,7 @@ TEST_F(MainWindow, StopAsksFirstAboutTheServicesThatDependOnIt)
 TEST_F(MainWindow, AServiceMarkedForDeletionTakesNoCommandUntilItGoes)
 {
     const TestService held("HeldOpen", "run"), flagged("FlaggedByOther", "run");
-    const DWORD flag = 1;
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, ("SYSTEM\\CurrentControlSet\\Services\\" + flagged.name).c_str(), "DeleteFlag",
-                    REG_DWORD, &flag, sizeof(flag));
+    SetDeleteFlag(flagged.name);
     DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, flagged.name.c_str());
         EXPECT_TRUE(Shows(window, NoCommand));
@@ -737,13 +736,13 @@ static HMENU endedMenu;
 static HBITMAP endedTexture;
 static void CALLBACK EndWindowDirectly(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    if (!mainWindow || !TrayIconShown(mainWindow))
+    HWND window = FindMainWindow();
+    if (!window || !endedMenu)
         return;  // not all made yet
     KillTimer(nullptr, timer);
-    endedWindow = mainWindow;
-    endedMenu = trayMenu;
+    endedWindow = window;
     endedTexture = textureBitmap;
-    EndDialog(mainWindow, 0);
+    EndDialog(window, 0);
 }
 
 // The names a screen reader was given, and taken back, by control.
@@ -757,8 +756,17 @@ TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
                                    {[](HWND control, const WCHAR *name) { named.push_back({GetDlgCtrlID(control), name}); },
                                     [](HWND control) { unnamed.push_back(GetDlgCtrlID(control)); }});
         endedWindow = nullptr;
-        SetTimer(nullptr, 0, 100, EndWindowDirectly);
-        RunMainWindow();
+        endedMenu = nullptr;
+        RunDriven(
+            [] {
+                SetTimer(nullptr, 0, 100, EndWindowDirectly);
+                RunMainWindow();
+            },
+            [] {
+                HWND window = nullptr;
+                WaitUntil([&] { return (window = FindMainWindow()) && TrayIconShown(window); });
+                endedMenu = window ? TrayMenuOf(window) : nullptr;
+            });
     }
     ASSERT_TRUE(endedWindow);
     EXPECT_FALSE(TrayIconShown(endedWindow));
@@ -829,9 +837,16 @@ TEST_F(MainWindow, FieldsTakeNoMoreTextThanTheRecordHolds)
 {
     const ScopedOverride none(scmCalls.openService, NoSuchService);  // no key name is looked up for real
     DriveMainWindow([&](HWND window) {
-        for (const FormTextField &field : formTextFields) {
+        // The bytes each field's record holds, its terminating zero and, of
+        // the dependencies, the list's closing zero left out.
+        const struct {
+            int id, limit;
+        } fields[] = {{KeyNameField, 259}, {BinaryPathField, 259}, {DisplayNameField, 259},
+                      {DescriptionField, 4195}, {DependenciesField, 4194}, {AccountNameField, 259},
+                      {PasswordField, 259}};
+        for (const auto &field : fields) {
             HWND edit = GetDlgItem(window, field.id);
-            const int limit = int(field.size) - 1;
+            const int limit = field.limit;
             SendMessageA(edit, EM_SETSEL, 0, -1);
             Paste(edit, std::wstring(limit + 40, L'x'));
             EXPECT_EQ(GetWindowTextLengthW(edit), limit) << field.id;
@@ -960,9 +975,8 @@ TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
 
 TEST_F(MainWindow, GroupsTooLongForTheFieldAreNotOffered)
 {
-    GroupOrderBackup backup;
     using namespace std::string_literals;
-    WriteGroupOrder(std::string(300, 'G') + "\0Mid\0\0"s);
+    const ScopedGroupOrder order(std::string(300, 'G') + "\0Mid\0\0"s);
     DriveMainWindow([&](HWND window) {
         HWND groups = GetDlgItem(window, LoadOrderGroupList);
         EXPECT_EQ(SendMessageA(groups, CB_GETCOUNT, 0, 0), 2);  // no group, and MID

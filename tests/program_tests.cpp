@@ -1,6 +1,7 @@
 // The real tarnex.exe, started and ended as a person would, from outside:
 // the one built beside the tests, or the one TARNEX_PROGRAM names (the
 // release's).
+#include "app/main_window.h"
 #include "app/tray_icon.h"
 #include "resources/version.h"
 #include "tests/support/folders.h"
@@ -201,7 +202,7 @@ TEST(Program, LoadsNoDllFromItsOwnFolder)
     EXPECT_TRUE(about);
     PostMessageA(about, WM_CLOSE, 0, 0);
     WaitUntil([&] { return !IsWindow(about); });
-    PostMessageA(GetDlgItem(window, 7), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(window, BinaryPathPicker), BM_CLICK, 0, 0);
     HWND open = FindWindowOf(process.dwProcessId, "Selecting a File", "#32770");
     EXPECT_TRUE(open);
     PostMessageA(open, WM_COMMAND, IDCANCEL, 0);

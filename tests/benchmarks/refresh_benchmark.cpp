@@ -43,6 +43,7 @@ static void RunTheRefreshOperations()
 static void CALLBACK MeasureRefresh(HWND, UINT, UINT_PTR timer, DWORD)
 {
     KillTimer(nullptr, timer);
+    HWND mainWindow = FindMainWindow();
     SetDlgItemTextA(mainWindow, KeyNameField, serviceName.c_str());
     RefreshForm(mainWindow);  // the form takes the service's state once
     for (int i = 0; i < 200; i++) {

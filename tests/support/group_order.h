@@ -19,3 +19,9 @@ struct GroupOrderBackup {
 
 // Writes "List" as given, stored as written (an empty text: a value of size 0).
 void WriteGroupOrder(const std::string &bytes);
+
+// The list as given for a scope, the system's put back after it.
+struct ScopedGroupOrder {
+    GroupOrderBackup backup;
+    explicit ScopedGroupOrder(const std::string &bytes) { WriteGroupOrder(bytes); }
+};

@@ -192,10 +192,24 @@ static void Drive(const std::function<void()> &run, const std::function<HWND()> 
     });
 }
 
+HWND FindMainWindow()
+{
+    return WaitForWindow(MainWindowCaption, "#32770", 0);
+}
+
+HMENU TrayMenuOf(HWND window)
+{
+    PostMessageA(window, TrayNotifyMessage, 0, MAKELPARAM(WM_CONTEXTMENU, TrayIconId));
+    HWND shown = WaitForWindow(nullptr, "#32768");
+    const HMENU menu = shown ? reinterpret_cast<HMENU>(SendMessageA(shown, MN_GETHMENU, 0, 0)) : nullptr;
+    if (shown)
+        ChooseFromPopupMenu({VK_ESCAPE});
+    return menu;
+}
+
 void DriveMainWindow(const std::function<void(HWND)> &script)
 {
-    mainWindow = nullptr;
-    Drive([] { RunMainWindow(); }, [] { return mainWindow; },
+    Drive([] { RunMainWindow(); }, FindMainWindow,
           [](HWND window) { return IsWindowVisible(window) && TrayIconShown(window); }, "the main window", script);
 }
 

@@ -38,6 +38,14 @@ bool Press(HWND window, int id);
 // (VK_DOWN, VK_UP, VK_RETURN, VK_ESCAPE).
 bool ChooseFromPopupMenu(std::initializer_list<WPARAM> keys, DWORD timeoutMs = 3000);
 
+// The main window's caption, and the main window of this process, if one
+// shows.
+constexpr char MainWindowCaption[] = "Tarnex (Install/Remove)";
+HWND FindMainWindow();
+// The main window's tray menu, seen once open: the menu lives as long as
+// its window.
+HMENU TrayMenuOf(HWND window);
+
 // Runs body on a new thread while run() runs on this one; joins both.
 void RunDriven(const std::function<void()> &run, const std::function<void()> &body);
 

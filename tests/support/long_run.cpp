@@ -3,6 +3,7 @@
 #include "app/main_window_parts.h"
 #include "app/tray_icon.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/gui_driver.h"
 #include "tests/support/services.h"
 
 #include <ostream>
@@ -57,8 +58,8 @@ static void Repaint(HWND window)
 // On the window's own thread, inside its modal loop.
 static void CALLBACK DriveRefreshes(HWND, UINT, UINT_PTR timer, DWORD)
 {
-    HWND window = mainWindow;
-    if (!window || !trayMenu)
+    HWND window = FindMainWindow();
+    if (!window || !TrayIconShown(window))
         return;  // not all made yet
     KillTimer(nullptr, timer);
     const std::string names[] = {run.service, run.service + "Missing", std::string()};

@@ -6,7 +6,6 @@
 
 #include <string.h>
 
-static const char ServicesKeyPath[] = "SYSTEM\\CurrentControlSet\\Services";
 static const char NamePrefix[] = "TarnexTest";
 
 static std::string QuitEventName(const std::string &serviceName)
@@ -79,6 +78,25 @@ static void CloseBoth(SC_HANDLE service, SC_HANDLE scm)
     Locked([&] { return (service && CloseServiceHandle(service)) + CloseServiceHandle(scm); });
 }
 
+bool ServiceExists(const std::string &name)
+{
+    SC_HANDLE scm;
+    SC_HANDLE service = OpenNamed(&scm, name, SERVICE_QUERY_STATUS);
+    CloseBoth(service, scm);
+    return service != nullptr;
+}
+
+std::string RegistryOf(const std::string &name)
+{
+    return RunAndCapture("reg query \"HKLM\\" + std::string(ServiceKey) + name + "\"");
+}
+
+void SetDeleteFlag(const std::string &name)
+{
+    const DWORD flag = 1;
+    RegSetKeyValueA(HKEY_LOCAL_MACHINE, (ServiceKey + name).c_str(), "DeleteFlag", REG_DWORD, &flag, sizeof(flag));
+}
+
 DWORD WaitForServiceState(const std::string &name, DWORD state, DWORD timeoutMs)
 {
     SC_HANDLE scm;
@@ -124,7 +142,7 @@ void DeleteTestService(const std::string &name)
 void DeleteLeftoverTestServices()
 {
     HKEY services;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ALL_ACCESS, &services) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ServiceKey, 0, KEY_ALL_ACCESS, &services) != ERROR_SUCCESS)
         return;
     for (DWORD index = 0;;) {
         char name[MAX_PATH];

@@ -19,6 +19,16 @@
 // noconnect: never connects to the service manager.
 std::string TestServiceCommand(const std::string &serviceName, const char *mode);
 
+// The key of a service: ServiceKey + its name.
+constexpr char ServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
+// What reg.exe says of the service's key.
+std::string RegistryOf(const std::string &name);
+// Whether a service of exactly that name is installed.
+bool ServiceExists(const std::string &name);
+// Marks the service for deletion in its key, as Windows does for a service
+// deleted while another program holds it open.
+void SetDeleteFlag(const std::string &name);
+
 // A record as a fresh form would fill it for the test service in mode.
 ServiceSettings SettingsToInstall(const std::string &name, const char *mode = "run");
 // The record as the main window prepares it for a load.
