@@ -34,12 +34,19 @@ static const char *HelpFor(DWORD code)
     return nullptr;
 }
 
+// The failure names the service it is about: the form may show another by
+// the time it comes.
 static void ShowFailure(HWND owner, const ServiceOutcome *outcome)
 {
-    char text[FieldSize + FailureTextSize + 256];
+    char text[2 * FieldSize + FailureTextSize + 256];
     char *end = text;
-    if (outcome->service[0])
-        end += wsprintfA(end, "Stopping %s first:\r\n", outcome->service);
+    static const char *const verbs[] = {"Starting", "Stopping", "Removing"};
+    if (outcome->dependent[0])
+        end += wsprintfA(end, "Stopping %s, which depends on %s:\r\n", outcome->dependent, outcome->keyName);
+    else
+        end += wsprintfA(end, "%s %s:\r\n",
+                         verbs[outcome->operation == Start ? 0 : outcome->operation == Stop ? 1 : 2],
+                         outcome->keyName);
     if (outcome->stillPending) {
         wsprintfA(end, "The service is still %s: it has not reported being %s in time. It goes on by itself; the form "
                        "shows its state.",
@@ -60,14 +67,23 @@ static void ShowFailure(HWND owner, const ServiceOutcome *outcome)
 
 void ShowVerdict(HWND owner, const ServiceOutcome *outcome)
 {
+    if (!outcome->result) {
+        if (outcome->caption)
+            ShowFailure(owner, outcome);
+        return;
+    }
+    char text[FieldSize + 256];
     if (outcome->markedForDeletion)
-        MessageBoxA(owner,
-                    "Service Operation Succeeds! The service is marked for deletion: it goes once every program "
-                    "that holds it open (the Services console, a monitoring tool) has closed it, or at the next "
-                    "restart.",
-                    "Tarnex", MB_OK | MB_ICONINFORMATION);
-    else if (outcome->result == 1)
-        ShowSuccess(owner);
-    else if (outcome->caption)
-        ShowFailure(owner, outcome);
+        wsprintfA(text,
+                  outcome->stillPending
+                      ? "Service Operation Succeeds! The service %s is marked for deletion: it is still stopping, and "
+                        "goes once it has stopped."
+                      : "Service Operation Succeeds! The service %s is marked for deletion: it goes once every "
+                        "program that holds it open (the Services console, a monitoring tool) has closed it, or at "
+                        "the next restart.",
+                  outcome->keyName);
+    else
+        wsprintfA(text, "Service Operation Succeeds!\r\nThe service %s is %s.", outcome->keyName,
+                  outcome->operation == Start ? "running" : outcome->operation == Stop ? "stopped" : "removed");
+    MessageBoxA(owner, text, "Tarnex", MB_OK | (outcome->markedForDeletion ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
 }

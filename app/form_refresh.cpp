@@ -6,6 +6,7 @@
 #include "app/form_text.h"
 #include "app/tray_icon.h"
 #include "service/operation.h"
+#include "service/registry_lists.h"
 
 #include <string.h>
 
@@ -17,9 +18,13 @@ constexpr int FormBodyLast = PasswordField;
 // Keeps the refresh from running inside itself: message boxes and pickers
 // opened during a refresh or a command keep dispatching WM_TIMER.
 static LONG refreshBusy;
-// The service a command of the program left marked for deletion: Wine keeps
-// no mark that the load could read.
+// The service a command of the program left marked for deletion (Wine
+// keeps no mark that the load could read), known by when its key was last
+// written: gone, or made anew under its name, it is forgotten.
 static char markedName[FieldSize];
+static FILETIME markedWritten;
+// The installed service the form shows; empty when it shows none.
+static char shownService[FieldSize];
 
 static void EnableControlRange(HWND window, int first, int last, BOOL enable)
 {
@@ -87,17 +92,28 @@ void StopRefreshing(HWND window)
 
 void KeepMarkedForDeletion(const char *keyName)
 {
-    lstrcpynA(markedName, keyName, sizeof(markedName));
+    if (ServiceKeyWritten(keyName, &markedWritten))
+        lstrcpynA(markedName, keyName, sizeof(markedName));
 }
 
-// A refused service stops the refresh; a new key name starts it again.
-void OnKeyNameEdited(HWND window)
+// The mark is forgotten as soon as its service is gone, whatever the form
+// shows.
+static void ForgetGoneMark()
 {
-    if (!scmAccessDenied)
-        return;
+    FILETIME written;
+    if (markedName[0] && (!ServiceKeyWritten(markedName, &written) || CompareFileTime(&written, &markedWritten)))
+        markedName[0] = '\0';
+}
+
+const char *ShownService()
+{
+    return shownService;
+}
+
+// A refused service holds the refresh; a new key name lets it go on.
+void OnKeyNameEdited(HWND)
+{
     scmAccessDenied = 0;
-    if (!MainWindowClosing())
-        SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 
 // The form body, enabled for editing or greyed as a shown service's. Given
@@ -120,7 +136,7 @@ enum CommandBits : int { InstallBit = 1, RemoveBit = 2, StartBit = 4, StopBit = 
 // command runs, none is enabled.
 static void SetCommands(int mask, int wanted)
 {
-    if (ServiceCommandRunning())
+    if (CommandsHeld())
         wanted = 0;
     for (int i = 0; i < 4; i++) {
         const int bit = 1 << i;
@@ -133,7 +149,7 @@ static void SetCommands(int mask, int wanted)
 
 static void ShowTrayCommands(BOOL start, BOOL stop)
 {
-    const BOOL idle = !ServiceCommandRunning();
+    const BOOL idle = !CommandsHeld();
     EnableTrayCommands(start && idle, stop && idle);
 }
 
@@ -223,7 +239,7 @@ static void ShowLoadedService(HWND window, ServiceSettings &s, bool markedForDel
     // Marked for deletion, the service is there until it goes and takes no
     // command meanwhile; nor does any while a command runs, whose service
     // may go between two looks at it.
-    if (markedForDeletion || ServiceCommandRunning()) {
+    if (markedForDeletion || CommandsHeld()) {
         SetCommands(AllCommands, 0);
         ShowTrayCommands(FALSE, FALSE);
         return;
@@ -250,9 +266,12 @@ static void ShowNewService(HWND window)
 
 void RefreshForm(HWND window)
 {
-    if (refreshBusy || MainWindowClosing())
+    // Denied, the service is not looked up again until the key name changes.
+    if (refreshBusy || MainWindowClosing() || scmAccessDenied)
         return;
     refreshBusy = 1;
+    shownService[0] = '\0';
+    ForgetGoneMark();
     ServiceSettings &s = serviceSettings;
     // A key name the record cannot hold as typed is no service's: a
     // look-alike of it (plain letters for full-width ones) may well be.
@@ -267,14 +286,12 @@ void RefreshForm(HWND window)
         SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);
-        bool markedForDeletion;
-        const bool thisMarked = markedName[0] && !lstrcmpiA(markedName, s.keyName);
-        if (LoadServiceSettings(&s, &markedForDeletion)) {
-            ShowLoadedService(window, s, markedForDeletion || thisMarked);
+        LoadedService loaded;
+        if (LoadServiceSettings(&s, &loaded)) {
+            ShowLoadedService(window, s, loaded.markedForDeletion || !lstrcmpiA(markedName, s.keyName));
+            KeepUnheldFields(loaded.unheld);
+            lstrcpynA(shownService, s.keyName, sizeof(shownService));
         } else {
-            // Gone: the mark goes with it.
-            if (thisMarked && !keyNameRejected && !scmAccessDenied)
-                markedName[0] = '\0';
             if (keyNameRejected) {
                 // The report has no owner: the name may have been corrected
                 // while it was shown.
@@ -285,8 +302,6 @@ void RefreshForm(HWND window)
                 keyNameRejected = 0;
             }
             if (scmAccessDenied) {
-                // Denied: the refresh stops until the key name changes.
-                KillTimer(window, RefreshTimerId);
                 EnableFormBody(window, FALSE);
             } else {
                 ShowNewService(window);

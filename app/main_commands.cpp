@@ -14,6 +14,26 @@
 #include "service/operation.h"
 #include "service/registry_lists.h"
 
+// A command's question is open.
+static bool asking;
+
+bool CommandsHeld()
+{
+    return asking || ServiceCommandRunning();
+}
+
+// A command's question: while it is open no other command begins (from the
+// tray, say), and the form and the tray show none; the answer.
+static int Ask(HWND window, const char *text, const char *caption, UINT type)
+{
+    asking = true;
+    RefreshForm(window);
+    const int answer = MessageBoxA(window, text, caption, type);
+    asking = false;
+    RefreshForm(window);
+    return answer;
+}
+
 // Asks, as the Services console does, whether the running services that
 // depend on the service may stop with it; false on No.
 static bool StopDependentsToo(HWND window, const char *keyName, const char *dependents)
@@ -25,7 +45,7 @@ static bool StopDependentsToo(HWND window, const char *keyName, const char *depe
     for (const char *name = dependents; *name; name += lstrlenA(name) + 1)
         end += wsprintfA(end, "%s\r\n", name);
     lstrcpyA(end, "\r\nStop them, and then the service?");
-    return MessageBoxA(window, text, "Please Confirm!", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return Ask(window, text, "Please Confirm!", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The cursor follows the start or end of a command at once, as it would at
@@ -46,7 +66,7 @@ static void RefreshCursor(HWND window)
 // begins nothing.
 static void BeginNamedCommand(HWND window, unsigned operation, const char *verb)
 {
-    if (ServiceCommandRunning() || MainWindowClosing())
+    if (CommandsHeld() || MainWindowClosing())
         return;
     ServiceSettings &s = serviceSettings;
     char dependents[LongFieldSize] = {};
@@ -75,7 +95,7 @@ void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
 
 static void InstallFromForm(HWND window)
 {
-    if (ServiceCommandRunning() || !ReadFormSettings(window, "Install", &serviceSettings))
+    if (CommandsHeld() || !ReadFormSettings(window, "Install", &serviceSettings))
         return;
     if (RunOnSettings(&serviceSettings, Install) == 1)
         ShowSuccess(window);
@@ -84,8 +104,8 @@ static void InstallFromForm(HWND window)
 
 static void RemoveAfterQuestion(HWND window)
 {
-    if (ServiceCommandRunning() || MessageBoxA(window, "Do You REALLY Want To Delete the Service?",
-                                               "Please Confirm!", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (CommandsHeld() ||
+        Ask(window, "Do You REALLY Want To Delete the Service?", "Please Confirm!", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     BeginNamedCommand(window, Remove, "Remove");
 }
@@ -160,7 +180,12 @@ static void AddDependency(HWND window)
 
 void OnMainCommand(HWND window, WPARAM wParam)
 {
+    if (HIWORD(wParam) == CBN_SELCHANGE) {
+        ForgetUnheldField(LOWORD(wParam));
+        return;
+    }
     if (HIWORD(wParam) == EN_CHANGE) {
+        ForgetUnheldField(LOWORD(wParam));
         for (const auto &field : formTextFields)
             if (field.id == LOWORD(wParam))
                 KeepFormTextWithin(GetDlgItem(window, field.id), field.size);
@@ -198,23 +223,33 @@ void OnMainCommand(HWND window, WPARAM wParam)
 }
 
 // The commands that create the service the form describes go on the
-// clipboard as Unicode text, and nothing beside them: the form read as
-// Install reads it, its password wiped unused.
+// clipboard as Unicode text, and nothing beside them: a shown service as the
+// service manager holds it, whole; a new one as Install would make it from
+// the form, its password wiped unused.
 void CopyAsCommands(HWND window)
 {
-    ServiceSettings s;
-    if (!ReadFormSettings(window, "Copy", &s))
-        return;
-    SecureZeroMemory(s.password, sizeof(s.password));
+    RefreshForm(window);
     const char *failure = nullptr;
     char refusal[RefusalSize];
     auto *script = static_cast<WCHAR *>(GlobalAlloc(GPTR, ScriptLength * sizeof(WCHAR)));
     HGLOBAL block = nullptr;
+    bool written = false;
     if (!script) {
         failure = "There is not memory enough for the commands.";
-    } else if (!WriteServiceScript(&s, script, refusal)) {
-        failure = refusal;
+    } else if (ShownService()[0]) {
+        written = WriteInstalledServiceScript(ShownService(), script, refusal);
     } else {
+        ServiceSettings s;
+        if (!ReadFormSettings(window, "Copy", &s)) {
+            GlobalFree(script);
+            return;
+        }
+        SecureZeroMemory(s.password, sizeof(s.password));
+        written = WriteNewServiceScript(&s, script, refusal);
+    }
+    if (script && !written && !failure) {
+        failure = refusal;
+    } else if (written) {
         const SIZE_T size = (lstrlenW(script) + 1) * sizeof(WCHAR);
         block = GlobalAlloc(GMEM_MOVEABLE, size);
         void *copy = block ? GlobalLock(block) : nullptr;

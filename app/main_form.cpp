@@ -3,8 +3,34 @@
 #include "app/main_window_parts.h"
 
 #include "app/form_text.h"
+#include "service/operation.h"
 
 ServiceSettings serviceSettings;
+
+// The fields of the shown service that the code page cannot hold, by the
+// control that shows each, and what of them is still untyped.
+static const struct {
+    int id;
+    DWORD bit;
+    const char *name;
+} unheldFields[] = {
+    {BinaryPathField, UnheldBinaryPath, "Binary Path"},       {DisplayNameField, UnheldDisplayName, "Display Name"},
+    {DescriptionField, UnheldDescription, "Description"},     {LoadOrderGroupList, UnheldGroup, "Load Order Group"},
+    {DependenciesField, UnheldDependencies, "Dependencies"}, {AccountNameField, UnheldAccountName, "Account Name"},
+};
+static DWORD untyped;
+
+void KeepUnheldFields(DWORD unheld)
+{
+    untyped = unheld;
+}
+
+void ForgetUnheldField(int id)
+{
+    for (const auto &field : unheldFields)
+        if (field.id == id)
+            untyped &= ~field.bit;
+}
 
 const FormTextField formTextFields[FormTextFieldCount] = {
     {KeyNameField, FieldSize, "Key Name"},
@@ -16,19 +42,48 @@ const FormTextField formTextFields[FormTextFieldCount] = {
     {PasswordField, FieldSize, "Password"},
 };
 
+static void Refuse(HWND window, const char *verb, const char *text)
+{
+    char caption[64], full[320];
+    wsprintfA(caption, "Tarnex Cannot %s the Service", verb);
+    wsprintfA(full, "%s Nothing was done.", text);
+    MessageBoxA(window, full, caption, MB_OK | MB_ICONERROR);
+}
+
 // Refuses a command whose field the record cannot hold as typed, naming the
 // field and why.
 static void RefuseField(HWND window, const char *verb, const FormTextField &field, TextFit fit)
 {
-    char caption[64], text[256];
-    wsprintfA(caption, "Tarnex Cannot %s the Service", verb);
+    char text[256];
     if (fit == TextTooLong)
-        wsprintfA(text, "%s is too long: it takes more than the %lu bytes the field holds. Nothing was done.",
-                  field.name, field.size - 1);
+        wsprintfA(text, "%s is too long: it takes more than the %lu bytes the field holds.", field.name,
+                  field.size - 1);
     else
-        wsprintfA(text, "%s holds characters that the system's code page cannot represent. Nothing was done.",
-                  field.name);
-    MessageBoxA(window, text, caption, MB_OK | MB_ICONERROR);
+        wsprintfA(text, "%s holds characters that the system's code page cannot represent.", field.name);
+    Refuse(window, verb, text);
+}
+
+// What the form cannot stand for as typed: a field of the service shown
+// before that the code page could not hold (a default would take its
+// place), a service type the list could not show (another would), or a
+// binary path whose program cannot be told. Null when it can.
+static const char *Unfit(HWND window, const ServiceSettings *s, char *text)
+{
+    for (const auto &field : unheldFields)
+        if (untyped & field.bit) {
+            wsprintfA(text,
+                      "%s of the service shown before holds characters that the system's code page cannot "
+                      "represent, and the form shows it without them: type it anew.",
+                      field.name);
+            return text;
+        }
+    if (SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0) < 0)
+        return "Service Type shows no type: the service shown before has one the list does not hold. Choose one.";
+    char quoted[FieldSize + 2];
+    if (!QuotedBinaryPath(s->binaryPath, s->serviceType, quoted))
+        return "Binary Path holds blanks, and where its program ends cannot be told: put the program's path in "
+               "quotes.";
+    return nullptr;
 }
 
 bool ReadFormField(HWND window, const char *verb, int index, char *text)
@@ -88,6 +143,12 @@ bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *s)
     s->startType = SelectedOption(window, StartTypeList, StartTypeOptions);
     s->errorControl = SelectedOption(window, ErrorControlList, ErrorControlOptions);
     ReadGroup(window, s->loadOrderGroup);
+    char text[256];
+    if (const char *unfit = Unfit(window, s, text)) {
+        SecureZeroMemory(s->password, sizeof(s->password));
+        Refuse(window, verb, unfit);
+        return false;
+    }
     DependencyTextToList(s->dependencies, sizeof(s->dependencies));
     return true;
 }

@@ -35,10 +35,19 @@ bool ReadFormField(HWND window, const char *verb, int index, char *text);
 // Reads the whole form as Install takes it; false, the password wiped,
 // after a refusal.
 bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
+// The fields of the shown service that the program's code page cannot hold
+// (UnheldField bits), which the form shows empty: kept as the template of a
+// new service, such a field is refused until it is typed anew.
+void KeepUnheldFields(DWORD unheld);
+// A field was changed (its control's identifier): what it holds is typed.
+void ForgetUnheldField(int id);
 
 // main_commands.cpp: a click of one of the window's buttons but Close, and
 // the end of a command that ran off the window's thread.
 void OnMainCommand(HWND window, WPARAM wParam);
+// A command runs, or a command's question is open: no other begins, and
+// the form shows none.
+bool CommandsHeld();
 void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam);
 void CopyAsCommands(HWND window);
 
@@ -56,3 +65,6 @@ void StopRefreshing(HWND window);
 // A command left the service keyName marked for deletion: the form shows it
 // so, taking no command, until it has gone.
 void KeepMarkedForDeletion(const char *keyName);
+// The installed service the form shows at the last refresh; empty when it
+// shows none.
+const char *ShownService();

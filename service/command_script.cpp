@@ -4,17 +4,26 @@
 // its rules for quotes and backslashes.
 #include "service/command_script.h"
 
+#include "service/binary_path.h"
+#include "service/error_report.h"
+#include "service/installed_service.h"
 #include "service/operation.h"
 
+#include <stddef.h>
 #include <string.h>
 
 // The script as it is written, and whether cmd.exe, reading its line so
 // far, counts itself inside quotes: it turns at every quote, escaped or not.
+// Of the line being written: where it began, and its longest value and
+// that value's field.
 struct Script {
     WCHAR *text;
     DWORD length;
     bool insideQuotes;
     bool full;  // a character did not fit
+    DWORD lineStart;
+    DWORD longestValue;
+    const char *longestField;
 };
 
 static void AppendCharacter(Script *script, WCHAR c)
@@ -26,8 +35,11 @@ static void AppendCharacter(Script *script, WCHAR c)
     script->text[script->length] = L'\0';
     if (c == L'"')
         script->insideQuotes = !script->insideQuotes;
-    else if (c == L'\n')
+    else if (c == L'\n') {
         script->insideQuotes = false;
+        script->lineStart = script->length;
+        script->longestValue = 0;
+    }
 }
 
 static void Append(Script *script, const WCHAR *text)
@@ -36,17 +48,26 @@ static void Append(Script *script, const WCHAR *text)
         AppendCharacter(script, *c);
 }
 
+// A character of an argument, kept from cmd.exe: % doubled, and & | < > ^
+// escaped with ^ where cmd.exe, which knows no backslash before a quote,
+// counts itself outside quotes, in this argument or after an earlier one
+// with an odd count of quotes in it.
+static void AppendKept(Script *script, WCHAR c)
+{
+    if (c == L'%')
+        AppendCharacter(script, L'%');
+    else if (!script->insideQuotes && c != L'"' && wcschr(L"&|<>^", c))
+        AppendCharacter(script, L'^');
+    AppendCharacter(script, c);
+}
+
 // One argument, quoted as the C runtime reads it back: a quote is escaped
 // with a backslash, and the backslashes before a quote (the closing one
-// too) are doubled. Then what cmd.exe would take for its own is kept from
-// it: % doubled, and & | < > ^ escaped with ^ where cmd.exe, which knows no
-// backslash before a quote, counts itself outside quotes, in this argument
-// or after an earlier one with an odd count of quotes in it.
-static void AppendArgument(Script *script, const WCHAR *value)
+// too) are doubled; each character then kept from cmd.exe.
+static void AppendArgument(Script *script, const WCHAR *value, const char *field)
 {
-    WCHAR quoted[2 * LongFieldSize + 4];
-    DWORD length = 0;
-    quoted[length++] = L'"';
+    const DWORD begun = script->length;
+    AppendKept(script, L'"');
     for (const WCHAR *c = value;; c++) {
         DWORD backslashes = 0;
         while (*c == L'\\') {
@@ -55,40 +76,39 @@ static void AppendArgument(Script *script, const WCHAR *value)
         }
         const bool beforeQuote = *c == L'"' || !*c;
         for (DWORD i = 0; i < (beforeQuote ? 2 * backslashes : backslashes); i++)
-            quoted[length++] = L'\\';
+            AppendKept(script, L'\\');
         if (!*c)
             break;
         if (*c == L'"')
-            quoted[length++] = L'\\';
-        quoted[length++] = *c;
+            AppendKept(script, L'\\');
+        AppendKept(script, *c);
     }
-    quoted[length++] = L'"';
-    quoted[length] = L'\0';
-
-    for (const WCHAR *c = quoted; *c; c++) {
-        if (*c == L'%')
-            AppendCharacter(script, L'%');
-        else if (!script->insideQuotes && *c != L'"' && wcschr(L"&|<>^", *c))
-            AppendCharacter(script, L'^');
-        AppendCharacter(script, *c);
+    AppendKept(script, L'"');
+    if (script->length - begun > script->longestValue) {
+        script->longestValue = script->length - begun;
+        script->longestField = field;
     }
 }
 
-static void AppendOption(Script *script, const WCHAR *option, const WCHAR *value)
+static void AppendOption(Script *script, const WCHAR *option, const WCHAR *value, const char *field)
 {
     Append(script, L" ");
     Append(script, option);
     Append(script, L" ");
-    AppendArgument(script, value);
+    AppendArgument(script, value, field);
 }
 
-// A record's text in UTF-16; false for one with a line break, which no
-// command line carries.
-static bool Widen(const char *text, WCHAR *wide, DWORD size)
+// Ends a command's line; false, with the refusal said, when cmd.exe would
+// not take a line so long.
+static bool EndLine(Script *script, char *refusal)
 {
-    if (!MultiByteToWideChar(ProgramCodePage(), 0, text, -1, wide, int(size)))
-        wide[0] = L'\0';
-    return !wcspbrk(wide, L"\r\n");
+    if (script->length - script->lineStart > CommandLineLength - 1) {
+        wsprintfA(refusal, "%s is too long for a command: cmd.exe takes lines of at most %lu characters.",
+                  script->longestField, CommandLineLength - 1);
+        return false;
+    }
+    Append(script, L"\r\n");
+    return true;
 }
 
 // sc.exe's words for the record's values: null where it has none.
@@ -100,9 +120,13 @@ static const WCHAR *TypeWords(DWORD type)
     case SERVICE_WIN32_SHARE_PROCESS:
         return L"share";
     case SERVICE_WIN32_OWN_PROCESS | SERVICE_INTERACTIVE_PROCESS:
-        return L"interact type= own";
+        return L"own type= interact";
     case SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS:
-        return L"interact type= share";
+        return L"share type= interact";
+    case UserOwnProcess:
+        return L"userown";
+    case UserShareProcess:
+        return L"usershare";
     case SERVICE_KERNEL_DRIVER:
         return L"kernel";
     case SERVICE_FILE_SYSTEM_DRIVER:
@@ -136,53 +160,61 @@ static bool NeedsPassword(const WCHAR *account)
            account[length - 1] != L'$';
 }
 
-bool WriteServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
+// A service as the script makes it: texts in UTF-16, the binary path as
+// Install passes it, the dependencies as the form writes them.
+struct ScriptedService {
+    const WCHAR *keyName, *binaryPath, *displayName, *description, *loadOrderGroup, *dependencies, *accountName;
+    DWORD serviceType, startType, errorControl;
+};
+
+static const struct {
+    const char *field;
+    size_t offset;
+} scriptedTexts[] = {
+    {"Key Name", offsetof(ScriptedService, keyName)},
+    {"Binary Path", offsetof(ScriptedService, binaryPath)},
+    {"Display Name", offsetof(ScriptedService, displayName)},
+    {"Description", offsetof(ScriptedService, description)},
+    {"Load Order Group", offsetof(ScriptedService, loadOrderGroup)},
+    {"Dependencies", offsetof(ScriptedService, dependencies)},
+    {"Account Name", offsetof(ScriptedService, accountName)},
+};
+
+static const WCHAR *TextOf(const ScriptedService *s, size_t offset)
 {
-    char quotedPath[FieldSize + 2];
-    const char *binaryPath = QuotedBinaryPath(s->binaryPath, s->serviceType, quotedPath);
-    WCHAR name[FieldSize], path[FieldSize + 2], display[FieldSize], group[FieldSize], account[FieldSize];
-    WCHAR description[LongFieldSize], dependencies[LongFieldSize];
-    char dependencyText[LongFieldSize];
-    memcpy(dependencyText, s->dependencies, sizeof(dependencyText));
-    DependencyListToText(dependencyText, sizeof(dependencyText));
-    const struct {
-        const char *from;
-        WCHAR *to;
-        DWORD size;
-        const char *field;
-    } texts[] = {{s->keyName, name, FieldSize, "Key Name"},
-                 {binaryPath, path, FieldSize + 2, "Binary Path"},
-                 {s->displayName, display, FieldSize, "Display Name"},
-                 {s->description, description, LongFieldSize, "Description"},
-                 {s->loadOrderGroup, group, FieldSize, "Load Order Group"},
-                 {dependencyText, dependencies, LongFieldSize, "Dependencies"},
-                 {s->accountName, account, FieldSize, "Account Name"}};
-    for (const auto &t : texts)
-        if (!Widen(t.from, t.to, t.size)) {
+    return *reinterpret_cast<const WCHAR *const *>(reinterpret_cast<const BYTE *>(s) + offset);
+}
+
+static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
+{
+    bool beyondAscii = false;
+    for (const auto &t : scriptedTexts) {
+        const WCHAR *value = TextOf(s, t.offset);
+        if (wcspbrk(value, L"\r\n")) {
             wsprintfA(refusal, "%s holds a line break, which no command line carries.", t.field);
             return false;
         }
+        for (const WCHAR *c = value; *c; c++)
+            beyondAscii |= *c >= 0x80;
+    }
     const WCHAR *type = TypeWords(s->serviceType);
     if (!type) {
-        wsprintfA(refusal, "sc.exe takes no service type 0x%lX: Install could not make it either.", s->serviceType);
+        wsprintfA(refusal, "sc.exe takes no service type 0x%lX: no commands can make this service.",
+                  s->serviceType);
         return false;
     }
 
-    Script script = {text, 0, false, false};
+    Script script = {text, 0, false, false, 0, 0, "Key Name"};
     text[0] = L'\0';
     // Delayed expansion, which a script pasted into may have turned on,
     // would take ! for its own.
     Append(&script, L"@echo off\r\nsetlocal DisableDelayedExpansion\r\n");
-    bool beyondAscii = false;
-    for (const auto &t : texts)
-        for (const WCHAR *c = t.to; *c; c++)
-            beyondAscii |= *c >= 0x80;
     // Saved as UTF-8, the script is read so by cmd.exe once told.
     if (beyondAscii)
         Append(&script, L"chcp 65001 >nul\r\n");
     Append(&script, L"sc.exe create ");
-    AppendArgument(&script, name);
-    AppendOption(&script, L"binpath=", path);
+    AppendArgument(&script, s->keyName, "Key Name");
+    AppendOption(&script, L"binpath=", s->binaryPath, "Binary Path");
     Append(&script, L" type= ");
     Append(&script, type);
     if (s->startType < 5) {
@@ -193,28 +225,128 @@ bool WriteServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
         Append(&script, L" error= ");
         Append(&script, ErrorWords[s->errorControl]);
     }
-    AppendOption(&script, L"displayname=", display);
-    if (group[0])
-        AppendOption(&script, L"group=", group);
-    if (dependencies[0])
-        AppendOption(&script, L"depend=", dependencies);
-    if (account[0])
-        AppendOption(&script, L"obj=", account);
-    Append(&script, L"\r\n");
-    if (description[0]) {
+    AppendOption(&script, L"displayname=", s->displayName, "Display Name");
+    if (s->loadOrderGroup[0])
+        AppendOption(&script, L"group=", s->loadOrderGroup, "Load Order Group");
+    if (s->dependencies[0])
+        AppendOption(&script, L"depend=", s->dependencies, "Dependencies");
+    if (s->accountName[0])
+        AppendOption(&script, L"obj=", s->accountName, "Account Name");
+    if (!EndLine(&script, refusal))
+        return false;
+    if (s->description[0]) {
         Append(&script, L"sc.exe description ");
-        AppendArgument(&script, name);
+        AppendArgument(&script, s->keyName, "Key Name");
         Append(&script, L" ");
-        AppendArgument(&script, description);
-        Append(&script, L"\r\n");
+        AppendArgument(&script, s->description, "Description");
+        if (!EndLine(&script, refusal))
+            return false;
     }
-    if (NeedsPassword(account)) {
+    if (NeedsPassword(s->accountName)) {
         Append(&script, L"rem The account logs on with its password, which is not copied: give it with\r\n");
         Append(&script, L"rem sc.exe config ");
-        AppendArgument(&script, name);
+        AppendArgument(&script, s->keyName, "Key Name");
         Append(&script, L" password= \"...\"\r\n");
     }
     if (script.full)
         lstrcpyA(refusal, "The commands take more than a script of Tarnex holds.");
     return !script.full;
+}
+
+// A record's text in UTF-16.
+static void Widen(const char *text, WCHAR *wide, DWORD size)
+{
+    if (!MultiByteToWideChar(ProgramCodePage(), 0, text, -1, wide, int(size)))
+        wide[0] = L'\0';
+}
+
+static void RefuseUnclearPath(char *refusal)
+{
+    lstrcpyA(refusal, "Binary Path holds blanks, and where its program ends cannot be told: put the program's "
+                      "path in quotes.");
+}
+
+bool WriteNewServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
+{
+    char quotedPath[FieldSize + 2];
+    const char *binaryPath = QuotedBinaryPath(s->binaryPath, s->serviceType, quotedPath);
+    if (!binaryPath) {
+        RefuseUnclearPath(refusal);
+        return false;
+    }
+    WCHAR name[FieldSize], path[FieldSize + 2], display[FieldSize], group[FieldSize], account[FieldSize];
+    WCHAR description[LongFieldSize], dependencies[LongFieldSize];
+    char dependencyText[LongFieldSize];
+    memcpy(dependencyText, s->dependencies, sizeof(dependencyText));
+    DependencyListToText(dependencyText, sizeof(dependencyText));
+    Widen(s->keyName, name, FieldSize);
+    Widen(binaryPath, path, FieldSize + 2);
+    Widen(s->displayName, display, FieldSize);
+    Widen(s->description, description, LongFieldSize);
+    Widen(s->loadOrderGroup, group, FieldSize);
+    Widen(dependencyText, dependencies, LongFieldSize);
+    Widen(s->accountName, account, FieldSize);
+    const ScriptedService scripted = {name,  path, display, description, group, dependencies, account,
+                                      s->serviceType, s->startType, s->errorControl};
+    return WriteScript(&scripted, text, refusal);
+}
+
+static const WCHAR *OrEmpty(const WCHAR *text)
+{
+    return text ? text : L"";
+}
+
+bool WriteInstalledServiceScript(const char *keyName, WCHAR *text, char *refusal)
+{
+    InstalledService installed;
+    const DWORD error = ReadInstalledService(keyName, &installed);
+    if (error) {
+        char message[FailureTextSize];
+        FormatSystemError(error, message);
+        wsprintfA(refusal, "The service's configuration could not be read: %s", message);
+        return false;
+    }
+    const QUERY_SERVICE_CONFIGW *c = installed.config;
+    WCHAR name[FieldSize];
+    Widen(keyName, name, FieldSize);
+    // The service's dependencies in the form's writing: names apart by '/'.
+    DWORD length = 0;
+    for (const WCHAR *d = c->lpDependencies; d && *d; d += lstrlenW(d) + 1)
+        length += lstrlenW(d) + 1;
+    auto *dependencies = static_cast<WCHAR *>(GlobalAlloc(GPTR, (length + 1) * sizeof(WCHAR)));
+    const DWORD pathLength = c->lpBinaryPathName ? lstrlenW(c->lpBinaryPathName) : 0;
+    auto *quoted = static_cast<WCHAR *>(GlobalAlloc(GPTR, (pathLength + 3) * sizeof(WCHAR)));
+    bool written = false;
+    if (!dependencies || !quoted) {
+        lstrcpyA(refusal, "There is not memory enough for the commands.");
+    } else {
+        for (const WCHAR *d = c->lpDependencies; d && *d; d += lstrlenW(d) + 1) {
+            if (dependencies[0])
+                lstrcatW(dependencies, L"/");
+            lstrcatW(dependencies, d);
+        }
+        const WCHAR *path = c->lpBinaryPathName ? c->lpBinaryPathName : L"";
+        const PathQuoting quoting = QuoteBinaryPath(path, c->dwServiceType, quoted, pathLength + 3);
+        if (quoting == PathUnclear) {
+            RefuseUnclearPath(refusal);
+        } else {
+            const ScriptedService scripted = {name,
+                                              quoting == PathQuoted ? quoted : path,
+                                              OrEmpty(c->lpDisplayName),
+                                              OrEmpty(installed.description),
+                                              OrEmpty(c->lpLoadOrderGroup),
+                                              dependencies,
+                                              OrEmpty(c->lpServiceStartName),
+                                              c->dwServiceType,
+                                              c->dwStartType,
+                                              c->dwErrorControl};
+            written = WriteScript(&scripted, text, refusal);
+        }
+    }
+    if (dependencies)
+        GlobalFree(dependencies);
+    if (quoted)
+        GlobalFree(quoted);
+    FreeInstalledService(&installed);
+    return written;
 }

@@ -6,17 +6,27 @@
 
 #include <windows.h>
 
-// The characters a script takes at most: each character of a value takes
-// two at most, and the key name stands in three lines.
-constexpr DWORD ScriptLength = 2 * (7 * FieldSize + 2 * LongFieldSize) + 1024;
+// The characters a line of cmd.exe takes, its end included.
+constexpr DWORD CommandLineLength = 8192;
+// The characters a script takes at most: its command lines, and a few
+// lines more.
+constexpr DWORD ScriptLength = 4 * CommandLineLength;
 // The bytes a refusal's text takes at most.
-constexpr DWORD RefusalSize = 192;
+constexpr DWORD RefusalSize = 192 + 640;
+
+// The service types of one user's services, which older headers lack.
+constexpr DWORD UserOwnProcess = 0x50;
+constexpr DWORD UserShareProcess = 0x60;
 
 // Writes into script (ScriptLength characters, CRLF lines) the commands that
-// create the service settings describes, as Install would: sc.exe create
-// with every setting that sc.exe takes, its description, and in place of
-// the password a remark on how to give it. Each value reaches sc.exe as
-// Install would pass it. False, with why in refusal, when no such commands
-// can be had: a line break in a text, which no command line carries, or a
-// service type that sc.exe does not take.
-bool WriteServiceScript(const ServiceSettings *settings, WCHAR *script, char *refusal);
+// create a service on another machine: sc.exe create with every setting
+// that sc.exe takes, its description, and in place of the password a
+// remark on how to give it. Each value reaches sc.exe whole, as the service
+// holds it. False, with why in refusal (RefusalSize bytes), when no such
+// commands can be had: a line break in a text, which no command line
+// carries, a line longer than cmd.exe takes, a binary path whose program
+// cannot be told, or a service type that sc.exe does not take.
+// A new service as the form describes it, settings as Install takes them:
+bool WriteNewServiceScript(const ServiceSettings *settings, WCHAR *script, char *refusal);
+// An installed service as the service manager holds it:
+bool WriteInstalledServiceScript(const char *keyName, WCHAR *script, char *refusal);

@@ -1,6 +1,7 @@
 // Install, remove, load, query, start and stop a service through the SCM.
 #include "service/operation.h"
 
+#include "service/binary_path.h"
 #include "service/error_report.h"
 #include "service/registry_lists.h"
 #include "service/service_command.h"
@@ -28,49 +29,55 @@ static void CopyField(char *field, const char *text, DWORD size)
 
 // Converts text exactly into a field of size bytes, cut to fit between two
 // characters; a text the program's code page cannot hold exactly clears it,
-// as does no text: a look-alike in a field of the form (a program's path,
-// an account, a group) would install a copy of the service with another.
-static void CopyWideField(char *field, const WCHAR *text, DWORD size)
+// and is unheld (false), as does no text: a look-alike in a field of the
+// form (a program's path, an account, a group) would install a copy of the
+// service with another.
+static bool CopyWideField(char *field, const WCHAR *text, DWORD size)
 {
     field[0] = '\0';
-    const int bytes = text ? ExactProgramText(text, nullptr, 0) : 0;
+    if (!text || !text[0])
+        return true;
+    const int bytes = ExactProgramText(text, nullptr, 0);
     char *whole = bytes ? static_cast<char *>(GlobalAlloc(GMEM_FIXED, bytes)) : nullptr;
     if (!whole)
-        return;
+        return false;
     ExactProgramText(text, whole, bytes);
     CopyField(field, whole, size);
     GlobalFree(whole);
+    return true;
 }
 
 // Copies a double-NUL list of names into a field, each whole and exactly
 // as the program's code page holds it: a look-alike, or a name cut to fit,
-// would name another service or group. What cannot be so is left out.
-static void CopyList(char *field, const WCHAR *list, DWORD size)
+// would name another service or group. What cannot be so is left out, and
+// the list is unheld (false).
+static bool CopyList(char *field, const WCHAR *list, DWORD size)
 {
     DWORD used = 0;
+    bool whole = true;
     field[0] = '\0';
     for (const WCHAR *name = list; name && *name; name += lstrlenW(name) + 1)
-        AppendExactName(field, &used, size - 1, name);
+        whole &= AppendExactName(field, &used, size - 1, name);
     field[used + 1] = '\0';
+    return whole;
 }
 
-// A Win32 service's path with a blank that names an existing file as a whole
-// is quoted: unquoted, the SCM would try "C:\Program.exe" for
-// "C:\Program Files\x.exe" first, a program anybody who can write to the
-// drive's root could plant. Paths that are quoted already, name no file (they carry
-// arguments), have no blank, would not fit the field quoted, or belong to a
-// driver (whose path is read literally) pass unchanged.
 const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted)
 {
-    if (!(serviceType & SERVICE_WIN32) || !strchr(path, ' ') || path[0] == '"' ||
-        strlen(path) + 2 > FieldSize - 1)
+    WCHAR wide[FieldSize], wideQuoted[FieldSize + 2];
+    if (!MultiByteToWideChar(ProgramCodePage(), MB_ERR_INVALID_CHARS, path, -1, wide, FieldSize))
         return path;
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    switch (QuoteBinaryPath(wide, serviceType, wideQuoted, FieldSize + 2)) {
+    case PathUnclear:
+        return nullptr;
+    case PathAsWritten:
         return path;
-    quoted[0] = '"';
-    strcpy(quoted + 1, path);
-    strcat(quoted, "\"");
+    case PathQuoted:
+        break;
+    }
+    // Quoted, it still fits the field, so that the form can show it back.
+    if (!WideCharToMultiByte(ProgramCodePage(), 0, wideQuoted, -1, quoted, FieldSize, nullptr, nullptr))
+        return path;
     return quoted;
 }
 
@@ -109,11 +116,30 @@ static bool ResolveIndirectText(HKEY key, char *text, DWORD size)
     return whole != nullptr;
 }
 
-// Reads the "Description" value whatever its type. The field changes only
-// when the whole value fits, and always ends terminated inside the field.
-// An indirect text that cannot be resolved is shown as stored. Windows
-// keeps "DeleteFlag" in the key of a service marked for deletion.
-static void ReadServiceKey(const char *keyName, char *description, bool *markedForDeletion)
+// A text value read wide and whole into a block of its own (freed by the
+// caller), terminated whether or not it was stored so; null when there is
+// none, or it is not text.
+static WCHAR *ReadWideText(HKEY key, const WCHAR *name)
+{
+    DWORD type, size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return nullptr;
+    auto *text = static_cast<WCHAR *>(GlobalAlloc(GPTR, size + sizeof(WCHAR)));
+    if (text && RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) != ERROR_SUCCESS) {
+        GlobalFree(text);
+        text = nullptr;
+    }
+    return text;
+}
+
+// Reads the "Description" value whatever its type: text exactly as the
+// program's code page holds it (else nothing, and unheld), other data as its
+// bytes. The field changes only when the whole value fits, and always ends
+// terminated inside the field. An indirect text that cannot be resolved is
+// shown as stored. Windows keeps "DeleteFlag" in the key of a service marked
+// for deletion.
+static void ReadServiceKey(const char *keyName, char *description, LoadedService *loaded)
 {
     HKEY key;
     if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
@@ -122,16 +148,24 @@ static void ReadServiceKey(const char *keyName, char *description, bool *markedF
     if (RegQueryValueExA(key, "DeleteFlag", nullptr, nullptr, reinterpret_cast<BYTE *>(&deleteFlag), &flagSize) ==
             ERROR_SUCCESS &&
         deleteFlag)
-        *markedForDeletion = true;
-    char value[LongFieldSize];
-    DWORD type;
-    DWORD size = sizeof(value);
-    if (RegQueryValueExA(key, DescriptionValue, nullptr, &type, reinterpret_cast<BYTE *>(value), &size) ==
-        ERROR_SUCCESS) {
-        value[size < sizeof(value) ? size : CharacterBoundary(value, sizeof(value) - 1)] = '\0';
-        if ((type != REG_SZ && type != REG_EXPAND_SZ) || value[0] != '@' ||
-            !ResolveIndirectText(key, description, LongFieldSize))
+        loaded->markedForDeletion = true;
+    if (WCHAR *text = ReadWideText(key, L"Description")) {
+        const int bytes = ExactProgramText(text, nullptr, 0);
+        if (!bytes)
+            loaded->unheld |= UnheldDescription;
+        else if (DWORD(bytes) <= LongFieldSize + 1 && (text[0] != L'@' || !ResolveIndirectText(key, description,
+                                                                                               LongFieldSize)))
+            CopyWideField(description, text, LongFieldSize);
+        GlobalFree(text);
+    } else {
+        char value[LongFieldSize];
+        DWORD type;
+        DWORD size = sizeof(value);
+        if (RegQueryValueExA(key, DescriptionValue, nullptr, &type, reinterpret_cast<BYTE *>(value), &size) ==
+            ERROR_SUCCESS) {
+            value[size < sizeof(value) ? size : CharacterBoundary(value, sizeof(value) - 1)] = '\0';
             strcpy(description, value);
+        }
     }
     RegCloseKey(key);
 }
@@ -139,7 +173,7 @@ static void ReadServiceKey(const char *keyName, char *description, bool *markedF
 static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *displayName, char *description,
                               const char *keyName, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                               char *loadOrderGroup, char *dependencies, char *accountName,
-                              bool *markedForDeletion)
+                              LoadedService *loaded)
 {
     QUERY_SERVICE_CONFIGW fixed;
     QUERY_SERVICE_CONFIGW *config = &fixed;
@@ -158,16 +192,24 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
         }
     }
 
-    CopyWideField(binaryPath, config->lpBinaryPathName, FieldSize);
-    CopyWideField(displayName, config->lpDisplayName, FieldSize);
-    ReadServiceKey(keyName, description, markedForDeletion);
+    const struct {
+        bool held;
+        DWORD bit;
+    } fields[] = {
+        {CopyWideField(binaryPath, config->lpBinaryPathName, FieldSize), UnheldBinaryPath},
+        {CopyWideField(displayName, config->lpDisplayName, FieldSize), UnheldDisplayName},
+        {CopyWideField(loadOrderGroup, config->lpLoadOrderGroup, FieldSize), UnheldGroup},
+        {CopyList(dependencies, config->lpDependencies, LongFieldSize), UnheldDependencies},
+        {CopyWideField(accountName, config->lpServiceStartName, FieldSize), UnheldAccountName},
+    };
+    for (const auto &field : fields)
+        if (!field.held)
+            loaded->unheld |= field.bit;
+    ReadServiceKey(keyName, description, loaded);
     *serviceType = config->dwServiceType;
     *startType = config->dwStartType;
     *errorControl = config->dwErrorControl;
-    CopyWideField(loadOrderGroup, config->lpLoadOrderGroup, FieldSize);
-    CopyList(dependencies, config->lpDependencies, LongFieldSize);
     DependencyListToText(dependencies, LongFieldSize);
-    CopyWideField(accountName, config->lpServiceStartName, FieldSize);
 
     if (block)
         GlobalFree(block);
@@ -190,8 +232,11 @@ static bool ReportedOpenFailure(unsigned operation, DWORD code)
 // a service that did not reach what was asked in time is reported so.
 static LONG RunCommandHere(const char *keyName, unsigned operation)
 {
+    // Lives as long as the process: the service manager may write into a
+    // notice a moment after the command.
+    static StatusNotices notices;
     ServiceOutcome outcome;
-    RunServiceCommand(keyName, operation, nullptr, &outcome);
+    RunServiceCommand(keyName, operation, nullptr, &notices, &outcome);
     if (!outcome.result) {
         SetLastError(outcome.error ? outcome.error : ERROR_SERVICE_REQUEST_TIMEOUT);
         ReportSystemError(outcome.caption);
@@ -204,7 +249,7 @@ static LONG RunCommandHere(const char *keyName, unsigned operation)
 static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, char *description,
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
-                         unsigned operation, bool *markedForDeletion)
+                         unsigned operation, LoadedService *loaded)
 {
     operation &= 0xFF;
     if (operation == Start || operation == Stop || operation == Remove)
@@ -222,9 +267,10 @@ static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, cha
 
     if (operation == Install) {
         char quoted[FieldSize + 2];
+        const char *path = QuotedBinaryPath(binaryPath, *serviceType, quoted);
         service = scmCalls.createService(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
-                                         *errorControl, QuotedBinaryPath(binaryPath, *serviceType, quoted),
-                                         loadOrderGroup, nullptr, dependencies, account, password);
+                                         *errorControl, path ? path : binaryPath, loadOrderGroup, nullptr,
+                                         dependencies, account, password);
         if (!service) {
             failure = {"Error Creating the new service!", GetLastError()};
             goto done;
@@ -246,7 +292,7 @@ static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, cha
 
     if (operation == LoadConfig) {
         LoadServiceConfig(service, binaryPath, displayName, description, keyName, serviceType, startType,
-                          errorControl, loadOrderGroup, dependencies, accountName, markedForDeletion);
+                          errorControl, loadOrderGroup, dependencies, accountName, loaded);
         result = 1;
     } else {
         SERVICE_STATUS status;
@@ -276,18 +322,17 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation)
 {
-    bool markedForDeletion = false;
+    LoadedService loaded = {};
     return RunOperation(binaryPath, keyName, displayName, description, desiredAccess, serviceType, startType,
-                        errorControl, loadOrderGroup, dependencies, accountName, password, operation,
-                        &markedForDeletion);
+                        errorControl, loadOrderGroup, dependencies, accountName, password, operation, &loaded);
 }
 
-LONG LoadServiceSettings(ServiceSettings *s, bool *markedForDeletion)
+LONG LoadServiceSettings(ServiceSettings *s, LoadedService *loaded)
 {
-    *markedForDeletion = false;
+    *loaded = {};
     return RunOperation(s->binaryPath, s->keyName, s->displayName, s->description, &s->desiredAccess,
                         &s->serviceType, &s->startType, &s->errorControl, s->loadOrderGroup, s->dependencies,
-                        s->accountName, s->password, LoadConfig, markedForDeletion);
+                        s->accountName, s->password, LoadConfig, loaded);
 }
 
 LONG RunOnSettings(ServiceSettings *s, unsigned operation)

@@ -21,9 +21,10 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation);
-// The binary path as Install passes it: a Win32 service's path with a blank
-// that names an existing file as a whole is quoted (quoted holds FieldSize
-// + 2 bytes).
+// The binary path as Install passes it, quoted up to its program (see
+// QuoteBinaryPath) where it still fits the field quoted (quoted holds
+// FieldSize + 2 bytes); null when where its program ends cannot be told,
+// which the caller refuses (Install then passes it as written).
 const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted);
 
 // The two ways the program calls it: on the whole record (Install,
@@ -31,7 +32,22 @@ const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted);
 // QueryStatus, Start, Stop).
 LONG RunOnSettings(ServiceSettings *settings, unsigned operation);
 LONG RunOnKeyName(char *keyName, unsigned operation);
-// LoadConfig on the whole record, also saying whether Windows marked the
-// service for deletion (it keeps "DeleteFlag" in the service's key): it is
-// still there, and takes no command.
-LONG LoadServiceSettings(ServiceSettings *settings, bool *markedForDeletion);
+// What a load says beyond the record: whether Windows marked the service
+// for deletion (it keeps "DeleteFlag" in the service's key: it is still
+// there, and takes no command), and which fields the program's code page
+// cannot hold exactly, left empty (of the dependencies, the names it cannot
+// hold left out).
+enum UnheldField : DWORD {
+    UnheldBinaryPath = 1,
+    UnheldDisplayName = 2,
+    UnheldDescription = 4,
+    UnheldGroup = 8,
+    UnheldDependencies = 16,
+    UnheldAccountName = 32,
+};
+struct LoadedService {
+    bool markedForDeletion;
+    DWORD unheld;
+};
+// LoadConfig on the whole record, and what it says beyond it.
+LONG LoadServiceSettings(ServiceSettings *settings, LoadedService *loaded);

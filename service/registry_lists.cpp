@@ -125,3 +125,14 @@ LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key)
     RegCloseKey(services);
     return result;
 }
+
+bool ServiceKeyWritten(const char *keyName, FILETIME *written)
+{
+    HKEY key;
+    if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    const LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, written);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
+}

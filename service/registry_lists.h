@@ -21,6 +21,9 @@ void ListInstalledServices(HWND list);
 // left out: stopping a look-alike would stop another service.
 bool ActiveDependents(const char *keyName, char *names);
 
+// When the service's key was last written; false when it has none.
+bool ServiceKeyWritten(const char *keyName, FILETIME *written);
+
 // Opens the service's key with only the access asked for.
 LONG OpenServiceKey(const char *keyName, REGSAM access, HKEY *key);
 

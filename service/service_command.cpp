@@ -4,13 +4,17 @@
 
 #include "service/service_manager.h"
 
+#include <stdlib.h>
 #include <string.h>
 
-// How long a command follows a service, as Microsoft's "Stopping a Service"
-// waits for one: a service still on its way is then said to be so.
-constexpr DWORD FollowLimit = 30000;
-// A service whose checkpoint has not advanced for its wait hint, and at
-// least this long, has stalled.
+// How long a command follows a service, at most: as long as the service
+// manager itself waits for a service (its ServicesPipeTimeout, which
+// administrators raise for slow services; 30 s unless set). A service still
+// on its way is then said to be so.
+constexpr DWORD DefaultFollowLimit = 30000;
+// A starting service whose checkpoint has not advanced for its wait hint,
+// and at least this long, has stalled. A stopping one is not judged so:
+// many report no checkpoints while they shut down.
 constexpr DWORD ShortestStall = 1000;
 // The pauses between two looks at a pending service: a tenth of its wait
 // hint, within these; notified of its end, a command looks at once, and
@@ -26,26 +30,71 @@ constexpr DWORD EndStates = SERVICE_NOTIFY_STOPPED | SERVICE_NOTIFY_RUNNING | SE
 static const char StartFailure[] = "Error Installing Service";
 static const char StopFailure[] = "Error Stopping Service";
 
-// A status-change notification, kept across a command: the callback runs
-// when the thread waits alertably. And when the following of the current
-// service began.
+// The following of one service: the notice it waits on (-1: none yet),
+// when it began, and for how long it may go on.
 struct Follower {
-    SERVICE_NOTIFYW notify;
-    bool registered;
+    StatusNotices *notices;
+    int notice;
     DWORD begun;
+    DWORD limit;
 };
 
-// The following of another service begins: the last one's handle is closed,
-// which cancels its notification.
+static DWORD FollowLimit()
+{
+    DWORD value = 0, size = sizeof(value);
+    char text[16];
+    DWORD type, textSize = sizeof(text);
+    const char *const key = "SYSTEM\\CurrentControlSet\\Control";
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, "ServicesPipeTimeout", RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+        ERROR_SUCCESS)
+        return value ? value : DefaultFollowLimit;
+    // Written as text, it is still meant as a count of milliseconds.
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, "ServicesPipeTimeout", RRF_RT_REG_SZ, &type, text, &textSize) ==
+            ERROR_SUCCESS &&
+        (value = strtoul(text, nullptr, 10)))
+        return value;
+    return DefaultFollowLimit;
+}
+
+// The following of another service begins: the last one's handle is
+// closed, which cancels its notification; its notice is left alone, as the
+// service manager may still be writing into it.
 static void FollowAnew(Follower *follower)
 {
-    follower->registered = false;
+    follower->notice = -1;
     follower->begun = GetTickCount();
 }
 
 static void CALLBACK Notified(void *parameter)
 {
-    static_cast<Follower *>(parameter)->registered = false;
+    *static_cast<bool *>(static_cast<SERVICE_NOTIFYW *>(parameter)->pContext) = false;
+}
+
+// Asks to be told when the service reaches an end state, in a notice whose
+// last request has run; false when none is free or the service manager
+// takes no request, and the service is then looked at more often.
+static bool Notify(SC_HANDLE service, Follower *follower)
+{
+    StatusNotices *notices = follower->notices;
+    if (follower->notice >= 0 && notices->pending[follower->notice])
+        return true;
+    int free = follower->notice;
+    for (int i = 0; free < 0 && i < NoticeCount; i++)
+        if (!notices->pending[i])
+            free = i;
+    if (free < 0)
+        return false;
+    follower->notice = free;
+    SERVICE_NOTIFYW &notify = notices->notify[free];
+    notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
+    notify.pfnNotifyCallback = Notified;
+    notify.pContext = &notices->pending[free];
+    notices->pending[free] = true;
+    LockServiceManager();
+    if (NotifyServiceStatusChangeW(service, EndStates, &notify) != ERROR_SUCCESS)
+        notices->pending[free] = false;
+    UnlockServiceManager();
+    return notices->pending[free];
 }
 
 static void Fail(ServiceOutcome *outcome, const char *caption, DWORD error)
@@ -53,12 +102,6 @@ static void Fail(ServiceOutcome *outcome, const char *caption, DWORD error)
     outcome->result = 0;
     outcome->caption = caption;
     outcome->error = error;
-}
-
-static bool Pending(DWORD state)
-{
-    return state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING || state == SERVICE_CONTINUE_PENDING ||
-           state == SERVICE_PAUSE_PENDING;
 }
 
 // A state as a bit of a set of states.
@@ -96,7 +139,7 @@ static bool QueryOrFail(SC_HANDLE service, SERVICE_STATUS_PROCESS *status, Servi
 
 // Follows a service while its state is one of waiting (Bit); false,
 // with the outcome said, when it is still on its way at the limit, or
-// pending with a checkpoint that stopped advancing past its wait hint.
+// starting with a checkpoint that stopped advancing past its wait hint.
 static bool FollowWhile(SC_HANDLE service, DWORD waiting, DWORD wanted, SERVICE_STATUS_PROCESS *status,
                         Follower *follower, ServiceOutcome *outcome, const char *caption)
 {
@@ -104,24 +147,17 @@ static bool FollowWhile(SC_HANDLE service, DWORD waiting, DWORD wanted, SERVICE_
     while (waiting & Bit(status->dwCurrentState)) {
         const DWORD now = GetTickCount();
         const DWORD stall = status->dwWaitHint > ShortestStall ? status->dwWaitHint : ShortestStall;
-        if (now - follower->begun > FollowLimit || (Pending(status->dwCurrentState) && now - progressed > stall)) {
+        const bool starting =
+            status->dwCurrentState == SERVICE_START_PENDING || status->dwCurrentState == SERVICE_CONTINUE_PENDING;
+        if (now - follower->begun > follower->limit || (starting && now - progressed > stall)) {
             Fail(outcome, caption, 0);
             outcome->state = status->dwCurrentState;
             outcome->wanted = wanted;
             outcome->stillPending = true;
             return false;
         }
-        if (!follower->registered) {
-            follower->notify = {};
-            follower->notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
-            follower->notify.pfnNotifyCallback = Notified;
-            follower->notify.pContext = follower;
-            LockServiceManager();
-            follower->registered = NotifyServiceStatusChangeW(service, EndStates, &follower->notify) == ERROR_SUCCESS;
-            UnlockServiceManager();
-        }
         DWORD pause = status->dwWaitHint / 10;
-        const DWORD longest = follower->registered ? LongestPause : LongestUnnotifiedPause;
+        const DWORD longest = Notify(service, follower) ? LongestPause : LongestUnnotifiedPause;
         pause = pause < ShortestPause ? ShortestPause : pause > longest ? longest : pause;
         SleepEx(pause, TRUE);
         if (!QueryOrFail(service, status, outcome))
@@ -151,7 +187,10 @@ static void EndedIn(const SERVICE_STATUS_PROCESS &status, DWORD wanted, ServiceO
 }
 
 // A service that is stopping is started once it has stopped, as Microsoft's
-// "Starting a Service" does.
+// "Starting a Service" does; one that another program started meanwhile is
+// followed as if this start had begun it. A start that fails may clean up
+// through STOP_PENDING: it is followed until it has stopped, to its exit
+// code.
 static void StartAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
 {
     FollowAnew(follower);
@@ -162,40 +201,51 @@ static void StartAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome
         return;
     const DWORD state = status.dwCurrentState;
     if (state != SERVICE_RUNNING && state != SERVICE_START_PENDING && state != SERVICE_CONTINUE_PENDING) {
-        if (!StartServiceA(service, 0, nullptr)) {
+        if (!scmCalls.startService(service, 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
             Fail(outcome, StartFailure, GetLastError());
             return;
         }
         if (!QueryOrFail(service, &status, outcome))
             return;
     }
-    if (FollowWhile(service, Bit(SERVICE_START_PENDING) | Bit(SERVICE_CONTINUE_PENDING), SERVICE_RUNNING, &status,
-                    follower, outcome, StartFailure))
+    const DWORD starting = Bit(SERVICE_START_PENDING) | Bit(SERVICE_CONTINUE_PENDING) | Bit(SERVICE_STOP_PENDING);
+    if (FollowWhile(service, starting, SERVICE_RUNNING, &status, follower, outcome, StartFailure))
         EndedIn(status, SERVICE_RUNNING, outcome, StartFailure);
+}
+
+// Asks the service to stop, unless it is stopped or stopping already, or
+// stopped meanwhile; false with the refusal said.
+static bool AskToStop(SC_HANDLE service, Follower *follower, SERVICE_STATUS_PROCESS *status,
+                      ServiceOutcome *outcome)
+{
+    FollowAnew(follower);
+    if (!QueryOrFail(service, status, outcome))
+        return false;
+    if (status->dwCurrentState == SERVICE_STOPPED || status->dwCurrentState == SERVICE_STOP_PENDING)
+        return true;
+    SERVICE_STATUS sent;
+    if (!scmCalls.controlService(service, SERVICE_CONTROL_STOP, &sent) && GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
+        Fail(outcome, StopFailure, GetLastError());
+        return false;
+    }
+    return QueryOrFail(service, status, outcome);
 }
 
 // Once asked to stop, a service may still run a moment before it reports
 // that it is stopping: it is followed until it has stopped.
+static bool FollowStop(SC_HANDLE service, Follower *follower, SERVICE_STATUS_PROCESS *status,
+                       ServiceOutcome *outcome)
+{
+    if (!FollowWhile(service, ~Bit(SERVICE_STOPPED), SERVICE_STOPPED, status, follower, outcome, StopFailure))
+        return false;
+    EndedIn(*status, SERVICE_STOPPED, outcome, StopFailure);
+    return outcome->result == 1;
+}
+
 static bool StopAndFollow(SC_HANDLE service, Follower *follower, ServiceOutcome *outcome)
 {
-    FollowAnew(follower);
     SERVICE_STATUS_PROCESS status;
-    if (!QueryOrFail(service, &status, outcome))
-        return false;
-    if (status.dwCurrentState != SERVICE_STOPPED && status.dwCurrentState != SERVICE_STOP_PENDING) {
-        SERVICE_STATUS sent;
-        if (!ControlService(service, SERVICE_CONTROL_STOP, &sent)) {
-            Fail(outcome, StopFailure, GetLastError());
-            return false;
-        }
-        if (!QueryOrFail(service, &status, outcome))
-            return false;
-    }
-    const DWORD stopping = ~Bit(SERVICE_STOPPED);
-    if (!FollowWhile(service, stopping, SERVICE_STOPPED, &status, follower, outcome, StopFailure))
-        return false;
-    EndedIn(status, SERVICE_STOPPED, outcome, StopFailure);
-    return outcome->result == 1;
+    return AskToStop(service, follower, &status, outcome) && FollowStop(service, follower, &status, outcome);
 }
 
 static SC_HANDLE OpenForCommand(SC_HANDLE scm, const char *name, DWORD access, ServiceOutcome *outcome)
@@ -219,7 +269,7 @@ static bool StopEach(SC_HANDLE scm, const char *names, Follower *follower, Servi
         if (service)
             CloseLocked(service);
         if (!stopped) {
-            lstrcpynA(outcome->service, name, sizeof(outcome->service));
+            lstrcpynA(outcome->dependent, name, sizeof(outcome->dependent));
             return false;
         }
     }
@@ -258,11 +308,44 @@ static DWORD CommandAccess(unsigned operation)
     return DELETE | SERVICE_STOP | SERVICE_QUERY_STATUS;
 }
 
-void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome)
+// Remove deletes the service once it was asked to stop: one that takes its
+// time stopping goes when it has stopped, and is never left installed for
+// being slow.
+static void StopAndDelete(SC_HANDLE scm, SC_HANDLE *service, const char *keyName, Follower *follower,
+                          ServiceOutcome *outcome)
+{
+    SERVICE_STATUS_PROCESS status;
+    if (!AskToStop(*service, follower, &status, outcome))
+        return;
+    LockServiceManager();
+    const BOOL deleted = DeleteService(*service);
+    const DWORD deleteError = GetLastError();
+    UnlockServiceManager();
+    if (!deleted) {
+        Fail(outcome, "Error Deleting Service", deleteError);
+        return;
+    }
+    const bool stopped = FollowStop(*service, follower, &status, outcome);
+    // The program's own handle would keep the service.
+    CloseLocked(*service);
+    *service = nullptr;
+    if (stopped) {
+        outcome->markedForDeletion = StillThere(scm, keyName);
+    } else if (outcome->stillPending) {
+        // Deleted all the same: the service manager lets it go once stopped.
+        outcome->result = 1;
+        outcome->caption = nullptr;
+        outcome->markedForDeletion = true;
+    }
+}
+
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, StatusNotices *notices,
+                       ServiceOutcome *outcome)
 {
     *outcome = {};
     outcome->operation = operation;
-    Follower follower = {};
+    lstrcpynA(outcome->keyName, keyName, sizeof(outcome->keyName));
+    Follower follower = {notices, -1, 0, FollowLimit()};
     SC_HANDLE service = nullptr;
     ScmFailure failure;
     LockServiceManager();
@@ -279,27 +362,18 @@ void RunServiceCommand(const char *keyName, unsigned operation, const char *stop
         StartAndFollow(service, &follower, outcome);
         goto done;
     }
-    if (!StopEach(scm, stopFirst, &follower, outcome) || !StopAndFollow(service, &follower, outcome))
+    if (!StopEach(scm, stopFirst, &follower, outcome))
         goto done;
-    if (operation == Remove) {
-        LockServiceManager();
-        const BOOL deleted = DeleteService(service);
-        const DWORD deleteError = GetLastError();
-        scmCalls.closeServiceHandle(service);
-        UnlockServiceManager();
-        service = nullptr;
-        if (!deleted) {
-            Fail(outcome, "Error Deleting Service", deleteError);
-            goto done;
-        }
-        outcome->markedForDeletion = StillThere(scm, keyName);
-    }
+    if (operation == Stop)
+        StopAndFollow(service, &follower, outcome);
+    else
+        StopAndDelete(scm, &service, keyName, &follower, outcome);
 
 done:
     if (service)
         CloseLocked(service);
     CloseLocked(scm);
     // Closed, the handles queue no more notifications: those queued already
-    // run now, while the follower they point at lives.
+    // run now.
     SleepEx(0, TRUE);
 }

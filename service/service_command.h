@@ -9,9 +9,20 @@
 
 #include <windows.h>
 
+// The status notifications a command asks for. The service manager writes
+// into one until its callback has run, also a moment after the handle it
+// was asked on was closed: they live as long as the command's own record,
+// and one is never reused while its request may still be pending.
+constexpr int NoticeCount = 16;
+struct StatusNotices {
+    SERVICE_NOTIFYW notify[NoticeCount];
+    bool pending[NoticeCount];
+};
+
 // What became of a command.
 struct ServiceOutcome {
     unsigned operation;    // Start, Stop or Remove
+    char keyName[FieldSize];  // the service
     LONG result;           // 1 when the service reached what was asked, else 0
     const char *caption;   // the failure's title; null when there is none
     DWORD error;           // its code: of a refused call, or the service's exit code
@@ -19,11 +30,13 @@ struct ServiceOutcome {
     DWORD state;           // the state it was left in, when not the one asked for
     DWORD wanted;          // the one asked for
     bool stillPending;     // still starting or stopping when the command gave up following it
-    bool markedForDeletion;  // Remove: deleted, but held open by another program
-    char service[FieldSize];  // the dependent that failed to stop first; empty for the service itself
+    bool markedForDeletion;  // Remove: deleted, but held open by another program, or still stopping
+    char dependent[FieldSize];  // the dependent that failed to stop first; empty for the service itself
 };
 
 // Runs Start, Stop or Remove on the service keyName, and for Stop and
 // Remove first stops the services of stopFirst (a double-NUL list, or
-// null) in its order. Shows nothing.
-void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome);
+// null) in its order. Shows nothing. Remove deletes a service still
+// stopping: it goes once stopped.
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, StatusNotices *notices,
+                       ServiceOutcome *outcome);

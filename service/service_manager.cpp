@@ -1,8 +1,8 @@
 // The service manager's shared access.
 #include "service/service_manager.h"
 
-ScmCalls scmCalls = {OpenServiceA,       QueryServiceConfigW, OpenSCManagerA,
-                     CreateServiceA,     CloseServiceHandle,  EnumDependentServicesW};
+ScmCalls scmCalls = {OpenServiceA,       QueryServiceConfigW,    OpenSCManagerA, CreateServiceA,
+                     CloseServiceHandle, EnumDependentServicesW, StartServiceA,  ControlService};
 
 const char ConnectFailure[] = "Error 0pening a Connection to the SCM!";
 const char OpenFailure[] = "Error 0pening a Service of the SCM!";

@@ -28,6 +28,10 @@ struct ScmCalls {
     decltype(&CloseServiceHandle) closeServiceHandle;
     // Wine never lists the services that depend on a service.
     decltype(&EnumDependentServicesW) enumDependentServices;
+    // A service that another program starts or stops between a look at it
+    // and the command.
+    decltype(&StartServiceA) startService;
+    decltype(&ControlService) controlService;
 };
 extern ScmCalls scmCalls;
 

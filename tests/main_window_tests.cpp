@@ -29,6 +29,12 @@
 
 static const char Success[] = "Service Operation Succeeds!";
 
+// The verdict of a command that succeeded, naming its service.
+static std::string Reached(const std::string &name, const char *state)
+{
+    return std::string(Success) + "\r\nThe service " + name + " is " + state + ".";
+}
+
 struct FormState {
     bool body, install, remove, start, stop, trayStart, trayStop;
     bool operator==(const FormState &) const = default;
@@ -119,11 +125,11 @@ TEST_F(MainWindow, ShowsAServiceAndFollowsItsState)
         ASSERT_TRUE(Press(window, StartButton));
         const RecordedBox started = AnswerMessageBox(IDOK);
         EXPECT_EQ(started.caption, "Tarnex");
-        EXPECT_EQ(started.text, Success);
+        EXPECT_EQ(started.text, Reached(name, "running"));
         EXPECT_EQ(AfterCommand(window), Active);
 
         ASSERT_TRUE(Press(window, StopButton));
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Reached(name, "stopped"));
         EXPECT_TRUE(Shows(window, Stopped));
 
         // A name no service has: the loaded values stay as a template.
@@ -168,7 +174,7 @@ TEST_F(MainWindow, InstallsAndRemovesFromTheForm)
 
         ASSERT_TRUE(Press(window, RemoveButton));
         EXPECT_EQ(AnswerMessageBox(IDYES).caption, "Please Confirm!");
-        EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success);
+        EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Reached(name, "removed"));
         EXPECT_TRUE(Shows(window, NewWithPath));
         EXPECT_TRUE(WaitUntil([&] { return RegistryOf(name).find("ImagePath") == std::string::npos; }));
     });
@@ -211,12 +217,17 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
         TypeText(window, KeyNameField, shared.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
 
-        // Installed as it stands, the unselected type reads as the last row;
-        // the shown service's group left the list with it.
+        // Kept as a template, the type the list cannot show is no type:
+        // refused until one is chosen. The shown service's group left the
+        // list with it.
         TypeText(window, KeyNameField, copy.c_str());
         ASSERT_TRUE(Shows(window, NewWithPath));
         EXPECT_EQ(SelectedText(window, LoadOrderGroupList), NoGroupEntry);
         TypeText(window, DisplayNameField, "A copy");  // display names are unique too
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Service Type shows no type: the service shown before has one the "
+                                               "list does not hold. Choose one. Nothing was done.");
+        SendDlgItemMessageA(window, ServiceTypeList, CB_SETCURSEL, 10, 0);  // share process
         ASSERT_TRUE(Press(window, InstallButton));
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
         const std::string reg = RegistryOf(copy);
@@ -422,11 +433,11 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
         ASSERT_TRUE(Shows(window, Stopped));
         NotifyTray(window, WM_CONTEXTMENU);
         EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_RETURN}));  // "Start"
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Reached(name, "running"));
         EXPECT_EQ(AfterCommand(window), Active);
         NotifyTray(window, NIN_KEYSELECT);
         EXPECT_TRUE(ChooseFromPopupMenu({VK_DOWN, VK_DOWN, VK_RETURN}));  // "Stop"
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Reached(name, "stopped"));
         EXPECT_TRUE(Shows(window, Stopped));
     });
 }
@@ -563,7 +574,7 @@ TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
         AnswerMessageBox(IDYES);
         const RecordedBox refused = AnswerMessageBox(IDOK, 5000);
         EXPECT_EQ(refused.caption, "Error 0pening a Service of the SCM!");
-        EXPECT_EQ(refused.text.rfind("Error 5: ", 0), 0u) << refused.text;
+        EXPECT_EQ(refused.text, "Removing " + refusedService + ":\r\nError 5: Access denied.\r\n");
         EXPECT_EQ(AfterCommand(window), Stopped);
     });
 }
@@ -646,7 +657,7 @@ TEST_F(MainWindow, StartIsJudgedByWhatBecameOfTheService)
         ASSERT_TRUE(Press(window, StartButton));
         HWND verdict = WaitForMessageBox(5000);
         EXPECT_EQ(WaitForServiceState(slow.name, SERVICE_RUNNING, 0), DWORD(SERVICE_RUNNING));  // not before
-        EXPECT_EQ(AnswerBox(verdict, IDOK).text, Success);
+        EXPECT_EQ(AnswerBox(verdict, IDOK).text, Reached(slow.name, "running"));
     });
 }
 
@@ -688,7 +699,7 @@ TEST_F(MainWindow, StopAsksFirstAboutTheServicesThatDependOnIt)
             EXPECT_NE(question.text.find(dependent.name), std::string::npos) << question.text;
             const DWORD state = answer == IDYES ? SERVICE_STOPPED : SERVICE_RUNNING;
             if (answer == IDYES) {
-                EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success);
+                EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Reached(needed.name, "stopped"));
             }
             EXPECT_EQ(WaitForServiceState(dependent.name, state, 0), state);
             EXPECT_EQ(WaitForServiceState(needed.name, state, 0), state);
@@ -699,7 +710,8 @@ TEST_F(MainWindow, StopAsksFirstAboutTheServicesThatDependOnIt)
         ASSERT_TRUE(Press(window, StopButton));
         const RecordedBox stalled = AnswerMessageBox(IDOK, 5000);
         EXPECT_EQ(stalled.caption, "Error Stopping Service");
-        EXPECT_EQ(stalled.text.rfind("The service is still stopping", 0), 0u) << stalled.text;
+        EXPECT_EQ(stalled.text.rfind("Stopping " + hanging.name + ":\r\nThe service is still stopping", 0), 0u)
+            << stalled.text;
     });
 }
 
@@ -923,7 +935,11 @@ TEST_F(MainWindow, NamesAndTextsInAnyLanguageRoundTripExactly)
             ASSERT_TRUE(Press(window, command)) << command;
             if (command == RemoveButton)
                 AnswerMessageBox(IDYES);
-            EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Success) << command;
+            EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text,
+                      Reached(Narrow(name), command == StartButton  ? "running"
+                                            : command == StopButton ? "stopped"
+                                                                    : "removed"))
+                << command;
             EXPECT_TRUE(Shows(window, command == StartButton  ? Active
                                       : command == StopButton ? Stopped
                                                               : NewWithPath))

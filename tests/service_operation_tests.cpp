@@ -200,36 +200,64 @@ TEST_F(ServiceOperations, StatusSaysWhetherTheServiceRuns)
     EXPECT_TRUE(watch.Seen().empty());
 }
 
+// Another program starts or stops the service between the command's look
+// at it and its call: the call then fails with 1056 or 1062.
+static bool racing;
+static BOOL WINAPI StartRacing(SC_HANDLE service, DWORD count, LPCSTR *arguments)
+{
+    if (racing)
+        StartServiceA(service, count, arguments);
+    return StartServiceA(service, count, arguments);
+}
+static BOOL WINAPI StopRacing(SC_HANDLE service, DWORD control, SERVICE_STATUS *status)
+{
+    if (racing && ControlService(service, control, status))
+        for (int i = 0; i < 250 && QueryServiceStatus(service, status) && status->dwCurrentState != SERVICE_STOPPED; i++)
+            Sleep(20);
+    return ControlService(service, control, status);
+}
+
 // What a command says became of the service, for the test service's modes.
 TEST_F(ServiceOperations, CommandsFollowTheServiceToWhatBecameOfIt)
 {
+    const ScopedOverride start(scmCalls.startService, StartRacing);
+    const ScopedOverride stop(scmCalls.controlService, StopRacing);
     const struct {
         const char *mode;
         DWORD startedTo;  // 0: left stopped
         unsigned operation;
+        bool race;
         LONG result;
         const char *caption;
         DWORD error, serviceError, state, wanted;
-        bool stillPending;
+        bool stillPending, marked;
     } cases[] = {
-        {"run", 0, Stop, 1, nullptr, 0, 0, 0, 0, false},  // stopped already: nothing sent
-        {"run", SERVICE_RUNNING, Start, 1, nullptr, 0, 0, 0, 0, false},  // running already
-        {"run", SERVICE_RUNNING, Stop, 1, nullptr, 0, 0, 0, 0, false},
-        {"slowstart", 0, Start, 1, nullptr, 0, 0, 0, 0, false},
-        {"slowstop", SERVICE_RUNNING, Stop, 1, nullptr, 0, 0, 0, 0, false},
-        {"fails", 0, Start, 0, "Error Installing Service", 1066, 42, SERVICE_STOPPED, SERVICE_RUNNING, false},
-        {"exit", 0, Start, 0, "Error Installing Service", 1053, 0, 0, 0, false},
-        {"nostop", SERVICE_RUNNING, Stop, 0, "Error Stopping Service", 1052, 0, 0, 0, false},
-        {"nostop", SERVICE_RUNNING, Remove, 0, "Error Stopping Service", 1052, 0, 0, 0, false},
+        {"run", 0, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},  // stopped already: nothing sent
+        {"run", SERVICE_RUNNING, Start, false, 1, nullptr, 0, 0, 0, 0, false, false},  // running already
+        {"run", 0, Start, true, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"run", SERVICE_RUNNING, Stop, true, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"slowstart", 0, Start, false, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"slowstop", SERVICE_RUNNING, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"quietstop", SERVICE_RUNNING, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"fails", 0, Start, false, 0, "Error Installing Service", 1066, 42, SERVICE_STOPPED, SERVICE_RUNNING, false,
+         false},
+        {"cleanup", 0, Start, false, 0, "Error Installing Service", 1064, 0, SERVICE_STOPPED, SERVICE_RUNNING, false,
+         false},
+        {"exit", 0, Start, false, 0, "Error Installing Service", 1053, 0, 0, 0, false, false},
+        {"nostop", SERVICE_RUNNING, Stop, false, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
+        {"nostop", SERVICE_RUNNING, Remove, false, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
         // A checkpoint stalled past its wait hint.
-        {"pending", SERVICE_START_PENDING, Start, 0, "Error Installing Service", 0, 0, SERVICE_START_PENDING,
-         SERVICE_RUNNING, true},
-        {"hangstop", SERVICE_RUNNING, Stop, 0, "Error Stopping Service", 0, 0, SERVICE_STOP_PENDING, SERVICE_STOPPED,
+        {"pending", SERVICE_START_PENDING, Start, false, 0, "Error Installing Service", 0, 0, SERVICE_START_PENDING,
+         SERVICE_RUNNING, true, false},
+        // Still stopping when the service manager's own limit (3 s here) has
+        // passed: deleted all the same.
+        {"hangstop", SERVICE_RUNNING, Remove, false, 1, nullptr, 0, 0, SERVICE_STOP_PENDING, SERVICE_STOPPED, true,
          true},
-        {nullptr, 0, Start, 0, "Error 0pening a Service of the SCM!", 1060, 0, 0, 0, false},
+        {nullptr, 0, Start, false, 0, "Error 0pening a Service of the SCM!", 1060, 0, 0, 0, false, false},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.mode ? c.mode : "missing") + " " + std::to_string(c.operation));
+        SCOPED_TRACE(std::string(c.mode ? c.mode : "missing") + " " + std::to_string(c.operation) +
+                     (c.race ? " racing" : ""));
         const TestService service("Command");
         if (c.mode)
             service.Install(c.mode);
@@ -237,9 +265,10 @@ TEST_F(ServiceOperations, CommandsFollowTheServiceToWhatBecameOfIt)
             RunAndCapture("sc start " + service.name);
             ASSERT_EQ(WaitForServiceState(service.name, c.startedTo, 5000), c.startedTo);
         }
-        ServiceOutcome outcome;
-        RunServiceCommand(service.name.c_str(), c.operation, nullptr, &outcome);
+        racing = c.race;
+        const ServiceOutcome outcome = CommandOutcome(service.name, c.operation);
         EXPECT_EQ(outcome.operation, c.operation);
+        EXPECT_EQ(outcome.keyName, service.name);
         EXPECT_EQ(outcome.result, c.result);
         EXPECT_STREQ(outcome.caption ? outcome.caption : "", c.caption ? c.caption : "");
         EXPECT_EQ(outcome.error, c.error);
@@ -247,15 +276,16 @@ TEST_F(ServiceOperations, CommandsFollowTheServiceToWhatBecameOfIt)
         EXPECT_EQ(outcome.state, c.state);
         EXPECT_EQ(outcome.wanted, c.wanted);
         EXPECT_EQ(outcome.stillPending, c.stillPending);
-        EXPECT_FALSE(outcome.markedForDeletion);
+        EXPECT_EQ(outcome.markedForDeletion, c.marked);
         const DWORD reached = c.operation == Start ? SERVICE_RUNNING : SERVICE_STOPPED;
-        if (c.result) {
+        if (c.result && !c.marked) {
             EXPECT_EQ(WaitForServiceState(service.name, reached, 0), reached);
         }
         if (c.mode && c.operation == Remove) {
-            EXPECT_TRUE(ServiceExists(service.name));
+            EXPECT_EQ(ServiceExists(service.name), !c.result || c.marked);
         }
     }
+    racing = false;
 }
 
 TEST_F(ServiceOperations, RemoveFollowsTheStopAndKnowsAMarkedService)
@@ -271,8 +301,7 @@ TEST_F(ServiceOperations, RemoveFollowsTheStopAndKnowsAMarkedService)
         // (which takes half a second) and is marked for deletion.
         SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
         SC_HANDLE held = OpenServiceA(scm, name.c_str(), SERVICE_QUERY_STATUS);
-        ServiceOutcome outcome;
-        RunServiceCommand(name.c_str(), Remove, nullptr, &outcome);
+        const ServiceOutcome outcome = CommandOutcome(name, Remove);
         EXPECT_EQ(outcome.result, 1);
         EXPECT_TRUE(outcome.markedForDeletion);
         SERVICE_STATUS status = {};
@@ -284,13 +313,13 @@ TEST_F(ServiceOperations, RemoveFollowsTheStopAndKnowsAMarkedService)
     EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(stopped.name) && !ServiceExists(running.name); }));
     // Another program's deletion is kept in the service's key on Windows.
     const TestService flagged("Flagged", "run");
-    bool marked = false;
+    LoadedService loaded;
     ServiceSettings s = SettingsToLoad(flagged.name);
-    EXPECT_EQ(LoadServiceSettings(&s, &marked), 1);
-    EXPECT_FALSE(marked);
+    EXPECT_EQ(LoadServiceSettings(&s, &loaded), 1);
+    EXPECT_FALSE(loaded.markedForDeletion);
     SetDeleteFlag(flagged.name);
-    EXPECT_EQ(LoadServiceSettings(&s, &marked), 1);
-    EXPECT_TRUE(marked);
+    EXPECT_EQ(LoadServiceSettings(&s, &loaded), 1);
+    EXPECT_TRUE(loaded.markedForDeletion);
 }
 
 TEST_F(ServiceOperations, OperationsOnAMissingServiceAreReported)
@@ -357,15 +386,34 @@ TEST_F(ServiceOperations, AnUnquotedPathToAFileWithABlankIsQuoted)
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegistryOf(quoted).find("ImagePath    REG_SZ    \"" + program + "\""), std::string::npos);
     EXPECT_STREQ(s.binaryPath, program.c_str());  // the record keeps what the form shows
-    ServiceOutcome started;
-    RunServiceCommand(quoted.c_str(), Start, nullptr, &started);
-    EXPECT_EQ(started.result, 1);
+    EXPECT_EQ(CommandOutcome(quoted, Start).result, 1);
 
-    // With arguments the path names no file as a whole: passed as written.
+    // With arguments, quoted up to the program.
     s = SettingsToInstall(withArguments);
     strcpy(s.binaryPath, (program + " run " + withArguments).c_str());
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
-    EXPECT_NE(RegistryOf(withArguments).find("ImagePath    REG_SZ    " + program + " run"), std::string::npos);
+    EXPECT_NE(RegistryOf(withArguments).find("ImagePath    REG_SZ    \"" + program + "\" run"), std::string::npos);
+
+    // Whether or not the program is here: where it ends is told by ".exe".
+    const struct {
+        std::string path;
+        DWORD type;
+        const char *installed;  // null: refused
+    } cases[] = {
+        {"C:\\No Such\\agent.exe --port 8", SERVICE_WIN32_OWN_PROCESS, "\"C:\\No Such\\agent.exe\" --port 8"},
+        {"C:\\No Such\\agent.EXE", SERVICE_WIN32_SHARE_PROCESS, "\"C:\\No Such\\agent.EXE\""},
+        {"C:\\tools\\agent.exe --a b", SERVICE_WIN32_OWN_PROCESS, "C:\\tools\\agent.exe --a b"},
+        {"\"C:\\No Such\\agent\" x", SERVICE_WIN32_OWN_PROCESS, "\"C:\\No Such\\agent\" x"},
+        {"C:\\No Such\\agent --port 8", SERVICE_KERNEL_DRIVER, "C:\\No Such\\agent --port 8"},
+        {"C:\\No Such\\agent --port 8", SERVICE_WIN32_OWN_PROCESS, nullptr},
+        {folder + "\\tarnex_test_service run", SERVICE_WIN32_OWN_PROCESS, nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        char quoted[FieldSize + 2];
+        const char *installed = QuotedBinaryPath(c.path.c_str(), c.type, quoted);
+        EXPECT_STREQ(installed, c.installed);
+    }
 }
 
 TEST_F(ServiceOperations, PathsAreQuotedOnlyWhereItHelps)

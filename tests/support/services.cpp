@@ -78,6 +78,14 @@ static void CloseBoth(SC_HANDLE service, SC_HANDLE scm)
     Locked([&] { return (service && CloseServiceHandle(service)) + CloseServiceHandle(scm); });
 }
 
+ServiceOutcome CommandOutcome(const std::string &name, unsigned operation)
+{
+    static StatusNotices notices;  // written into a moment after the command, as the program's are
+    ServiceOutcome outcome;
+    RunServiceCommand(name.c_str(), operation, nullptr, &notices, &outcome);
+    return outcome;
+}
+
 bool ServiceExists(const std::string &name)
 {
     SC_HANDLE scm;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "service/operation.h"
+#include "service/service_command.h"
 #include "tests/support/seams.h"
 
 // Modes of the test service program, chosen by an argument in its binary path.
@@ -16,7 +17,9 @@
 // stays STOP_PENDING for half a second. slowstart: START_PENDING for about a second, its checkpoint
 // advancing, then runs. fails: stops as it starts, with the code 42 of its
 // own. hangstop: stays STOP_PENDING with no progress when stopped.
-// noconnect: never connects to the service manager.
+// noconnect: never connects to the service manager. cleanup: fails its start
+// through STOP_PENDING with the code 1064. quietstop: stops in 1.5 s
+// without checkpoints or wait hint.
 std::string TestServiceCommand(const std::string &serviceName, const char *mode);
 
 // The key of a service: ServiceKey + its name.
@@ -28,6 +31,10 @@ bool ServiceExists(const std::string &name);
 // Marks the service for deletion in its key, as Windows does for a service
 // deleted while another program holds it open.
 void SetDeleteFlag(const std::string &name);
+
+// What became of Start, Stop or Remove on the service, followed on this
+// thread.
+ServiceOutcome CommandOutcome(const std::string &name, unsigned operation);
 
 // A record as a fresh form would fill it for the test service in mode.
 ServiceSettings SettingsToInstall(const std::string &name, const char *mode = "run");

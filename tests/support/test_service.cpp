@@ -23,6 +23,10 @@ constexpr DWORD SlowStep = 150;
 constexpr DWORD SlowSteps = 6;
 // The code the "fails" mode stops with.
 constexpr DWORD OwnExitCode = 42;
+// How long the "cleanup" mode cleans up after a failed start, and the
+// "quietstop" mode takes to stop, both without checkpoints.
+constexpr DWORD Cleanup = 300;
+constexpr DWORD QuietStop = 1500;
 
 static bool Is(const char *name)
 {
@@ -37,6 +41,16 @@ static void Report(DWORD state, DWORD accepted, DWORD checkPoint = 0)
     status.dwControlsAccepted = accepted;
     status.dwWaitHint = pending ? WaitHint : 0;
     status.dwCheckPoint = pending ? checkPoint + 1 : 0;
+    SetServiceStatus(statusHandle, &status);
+}
+
+// A pending state with no checkpoint and no wait hint, as many services
+// report one.
+static void ReportQuietly(DWORD state)
+{
+    status.dwCurrentState = state;
+    status.dwControlsAccepted = 0;
+    status.dwWaitHint = status.dwCheckPoint = 0;
     SetServiceStatus(statusHandle, &status);
 }
 
@@ -68,6 +82,13 @@ static void WINAPI ServiceMain(DWORD, char **)
         status.dwServiceSpecificExitCode = OwnExitCode;
         Report(SERVICE_STOPPED, 0);
         return;
+    } else if (Is("cleanup")) {
+        Report(SERVICE_START_PENDING, 0);
+        ReportQuietly(SERVICE_STOP_PENDING);
+        Sleep(Cleanup);
+        status.dwWin32ExitCode = ERROR_EXCEPTION_IN_SERVICE;
+        Report(SERVICE_STOPPED, 0);
+        return;
     } else {
         for (DWORD step = 0; Is("slowstart") && step < SlowSteps; step++) {
             Report(SERVICE_START_PENDING, 0, step);
@@ -81,6 +102,9 @@ static void WINAPI ServiceMain(DWORD, char **)
         Sleep(SlowStep);  // still running a moment after its handler took the stop
         Report(SERVICE_STOP_PENDING, 0);
         Sleep(SlowStop);
+    } else if (Is("quietstop")) {
+        ReportQuietly(SERVICE_STOP_PENDING);
+        Sleep(QuietStop);
     } else if (Is("hangstop")) {
         Report(SERVICE_STOP_PENDING, 0);  // and no progress until the tests end it
         WaitForSingleObject(quitRequested, LongestLife);
