@@ -148,12 +148,6 @@ TEST_F(SkinPainting, GradientFacesOfEveryState)
     EXPECT_GT(ColorLuminance(pressed.top), ColorLuminance(pressed.bottom));
 }
 
-// The pixels of colour between the columns left and right.
-static int CountInArea(const Canvas &canvas, COLORREF colour, int left, int right)
-{
-    return CountPixels(canvas, colour, {left, 0, right, INT_MAX});
-}
-
 TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
 {
     skin.normalIcon = icon;
@@ -178,8 +172,8 @@ TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
         EXPECT_EQ(CountPixels(canvas, lightened), 16 * 16);
         EXPECT_EQ(CountPixels(canvas, IconColour), 0);  // never drawn unlightened
         // The caption lies right of the icon, in its own colour only.
-        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width), 5);
-        EXPECT_EQ(CountInArea(canvas, s.caption, 0, 25), 0);
+        EXPECT_GT(CountPixels(canvas, s.caption, {33, 0, Width, Height}), 5);
+        EXPECT_EQ(CountPixels(canvas, s.caption, {0, 0, 25, Height}), 0);
         DestroyCanvas(canvas);
     }
 }
@@ -221,8 +215,8 @@ TEST_F(SkinPainting, DisabledButtonsGreyIconAndCaption)
     const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
     ExpectGradientFace(canvas, PaintNormal);
     EXPECT_EQ(CanvasPixel(canvas, 8, 12), grey);  // the icon as a flat silhouette
-    EXPECT_EQ(CountInArea(canvas, grey, 0, 33), 16 * 16);
-    EXPECT_GT(CountInArea(canvas, grey, 33, Width), 5);  // and the caption
+    EXPECT_EQ(CountPixels(canvas, grey, {0, 0, 33, Height}), 16 * 16);
+    EXPECT_GT(CountPixels(canvas, grey, {33, 0, Width, Height}), 5);  // and the caption
     EXPECT_EQ(CountPixels(canvas, RGB(0, 0, 0x40)), 0);
     DestroyCanvas(canvas);
 }
@@ -291,7 +285,7 @@ TEST_F(SkinPainting, DropMenuKeepsIconAndCaptionOutOfTheStrip)
     // The strip shows its separator and its arrow.
     EXPECT_EQ(CanvasPixel(bare, Width - Strip, 20), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(CanvasPixel(bare, Width - Strip + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_GT(CountInArea(bare, RGB(0, 0, 0x40), Width - Strip + 2, Width), 3);
+    EXPECT_GT(CountPixels(bare, RGB(0, 0, 0x40), {Width - Strip + 2, 0, Width, Height}), 3);
     DestroyCanvas(bare);
     DestroyCanvas(full);
 
@@ -316,7 +310,7 @@ TEST_F(SkinPainting, FocusFrameAndAccessKeysFollowTheKeyboardCues)
     EXPECT_EQ(CanvasPixel(canvas, 1, 2), dot);
     EXPECT_NE(CanvasPixel(canvas, 1, 1), dot);
     EXPECT_EQ(CanvasPixel(canvas, Width - 1, 2), dot);  // the right edge, one past the last top dot
-    EXPECT_EQ(CountInArea(canvas, dot, 0, Width), 49 + 19 + 19 + 49);
+    EXPECT_EQ(CountPixels(canvas, dot), 49 + 19 + 19 + 49);
     DestroyCanvas(canvas);
 
     // The standard skin, which leaves the frame no room, shows it inside
@@ -375,7 +369,7 @@ TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
         EXPECT_EQ(CanvasPixel(canvas, 50, 0), s.frame);
         EXPECT_EQ(CanvasPixel(canvas, 50, 1), s.frame);
         EXPECT_EQ(CanvasPixel(canvas, 50, 2), s.fill);
-        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width - 2), 5);
+        EXPECT_GT(CountPixels(canvas, s.caption, {33, 0, Width - 2, Height}), 5);
         EXPECT_EQ(CountPixels(canvas, IconColour), s.itemState & ODS_DISABLED ? 0 : 16 * 16);  // not lightened
         DestroyCanvas(canvas);
     }
