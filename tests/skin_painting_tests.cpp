@@ -401,11 +401,18 @@ TEST_F(SkinPainting, EightBitScreensGetTheBasicFaces)
 }
 
 // The count is exact: a few paints of each state show any object a paint
-// keeps; the paint benchmark repeats them by the thousand.
+// keeps; the paint benchmark repeats them by the thousand. What the skin
+// keeps (a lightened icon, the arrow font) goes with the last skinned control.
 TEST_F(SkinPainting, PaintsLeaveNoGdiObjectsBehind)
 {
+    Canvas warm = Paint(0, "&Install");  // makes the system's brush of the test's face colour
+    DestroyCanvas(warm);
+    const int unkept = CountGdiObjects();
+    HMENU menu = CreatePopupMenu();
     skin.normalIcon = icon;
-    Canvas warm = Paint(0, "&Install");  // the first paint may create lasting objects
+    skin.dropMenu = menu;
+    skin.flags |= CTRL_ARROW_DOWN;
+    warm = Paint(0, "&Install");
     DestroyCanvas(warm);
     Canvas canvas = CreateCanvas(Width, Height, Background);
     DRAWITEMSTRUCT item = DrawRequest(button, canvas.dc);
@@ -424,4 +431,8 @@ TEST_F(SkinPainting, PaintsLeaveNoGdiObjectsBehind)
         EXPECT_EQ(CountGdiObjects(), before) << s.itemState << " " << s.hot << " " << s.checked;
     }
     DestroyCanvas(canvas);
+    DestroyWindow(parent);
+    EXPECT_EQ(arrowFont, nullptr);
+    EXPECT_EQ(CountGdiObjects(), unkept);
+    DestroyMenu(menu);
 }
