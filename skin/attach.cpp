@@ -24,6 +24,10 @@ HCURSOR savedClassCursor;
 HWND menuOwner;
 HWND tooltipWindow;
 UINT_PTR tooltipTimer;
+HFONT arrowFont;
+
+// The skinned controls: the objects they share live while one does.
+static int recordCount;
 
 constexpr DWORD ButtonTypeMask = 0xF;
 constexpr int ArrowStripPixels = 20;
@@ -69,6 +73,10 @@ void RemoveRecord(HWND control)
         return;
     FreeRecord(record);
     RemovePropA(control, SkinRecordProperty);
+    if (--recordCount == 0 && arrowFont) {
+        DeleteObject(arrowFont);
+        arrowFont = nullptr;
+    }
 }
 
 HANDLE SubclassOnce(HWND window, const char *property, WNDPROC procedure)
@@ -163,6 +171,8 @@ static CTRL_STRUCT *StoreRecord(HWND control, const SkinDescriptor *descriptor, 
     *reattached = earlier != nullptr;
     if (earlier)
         FreeRecord(earlier);
+    else
+        recordCount++;
     return record;
 }
 

@@ -144,26 +144,40 @@ void PaintContrastFace(HDC dc, const RECT *rect, int state)
         FrameRect(dc, &edge, GetSysColorBrush(frame));
 }
 
-void DrawArrowGlyph(HDC dc, const RECT *rect, BYTE down)
+// What the kept arrow font was made from: Marlett at the size of the
+// system's menu font.
+static LOGFONTA arrowFontLook;
+
+// The arrow glyphs' font, made by the first paint that shows one and made
+// anew, the old one deleted, when the system's menu font has changed.
+static HFONT ArrowFont()
 {
     NONCLIENTMETRICSA metrics = {};
     metrics.cbSize = ClassicNonClientMetricsSize;
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, ClassicNonClientMetricsSize, &metrics, 0);
-    LOGFONTA glyphFont = metrics.lfMenuFont;
-    if (glyphFont.lfHeight < 0 && glyphFont.lfHeight > SmallestGlyphHeight)
-        glyphFont.lfHeight = SmallestGlyphHeight;
-    glyphFont.lfCharSet = DEFAULT_CHARSET;
-    memset(glyphFont.lfFaceName, 0, sizeof(glyphFont.lfFaceName));
-    strcpy(glyphFont.lfFaceName, "Marlett");
-    HFONT font = CreateFontIndirectA(&glyphFont);
+    LOGFONTA look = metrics.lfMenuFont;
+    if (look.lfHeight < 0 && look.lfHeight > SmallestGlyphHeight)
+        look.lfHeight = SmallestGlyphHeight;
+    look.lfCharSet = DEFAULT_CHARSET;
+    memset(look.lfFaceName, 0, sizeof(look.lfFaceName));
+    strcpy(look.lfFaceName, "Marlett");
+    if (arrowFont && !memcmp(&look, &arrowFontLook, sizeof(look)))
+        return arrowFont;
+    if (arrowFont)
+        DeleteObject(arrowFont);
+    arrowFont = CreateFontIndirectA(&look);
+    arrowFontLook = look;
+    return arrowFont;
+}
 
+static void DrawArrowGlyph(HDC dc, const RECT *rect, BYTE down)
+{
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ old = SelectObject(dc, font);
+    HGDIOBJ old = SelectObject(dc, ArrowFont());
     RECT area = *rect;
     // In Marlett "6" is a down-pointing and "4" a right-pointing triangle.
     DrawTextA(dc, down ? "6" : "4", 1, &area, ArrowGlyphFormat);
     SelectObject(dc, old);
-    DeleteObject(font);
 }
 
 // The parent's own background under the control, for see-through faces.

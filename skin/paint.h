@@ -16,4 +16,3 @@ void PaintBasicFace(HDC dc, const RECT *rect, int state);
 // face framed in the text's colour, the frame in the highlight's while hot,
 // and all of it while pressed; greyed when disabled.
 void PaintContrastFace(HDC dc, const RECT *rect, int state);
-void DrawArrowGlyph(HDC dc, const RECT *rect, BYTE down);

@@ -38,12 +38,16 @@ extern HCURSOR savedClassCursor;
 extern HWND menuOwner;
 extern HWND tooltipWindow;
 extern UINT_PTR tooltipTimer;
+// The arrow strip's glyph font, kept by the painter; deleted when the last
+// skinned control goes.
+extern HFONT arrowFont;
 
 // The control's record, or null for an unskinned control.
 CTRL_STRUCT *SkinRecord(HWND control);
 // A record whose look changes while the control is hot.
 bool HasHotLook(const CTRL_STRUCT *record);
-// Frees the record, with the icons it made, and removes its property.
+// Frees the record, with the icons it made, and removes its property; the
+// last record takes the arrow font with it.
 void RemoveRecord(HWND control);
 
 // Installs procedure on window unless the property already names an earlier

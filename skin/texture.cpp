@@ -169,11 +169,9 @@ void PaintTexture(HDC dc, HWND window)
 {
     RECT client;
     GetClientRect(window, &client);
-    HBRUSH brush = CreatePatternBrush(textureBitmap);
-    HGDIOBJ old = SelectObject(dc, brush);
+    HGDIOBJ old = SelectObject(dc, TextureBrush());
     PatBlt(dc, 0, 0, client.right, client.bottom, PATCOPY);
     SelectObject(dc, old);
-    DeleteObject(brush);
 }
 
 HBRUSH TextureBrush()

@@ -24,8 +24,9 @@ extern HBITMAP textureBitmap;
 
 // Fills the window's client area in dc with the texture, from its top left.
 void PaintTexture(HDC dc, HWND window);
-// The brush the windows hand out for WM_CTLCOLORSTATIC: made once from the
-// texture and kept, so that none pile up.
+// The texture's brush, which the erase paints with and the windows hand
+// out for WM_CTLCOLORSTATIC: made once from the texture and kept, so that
+// none pile up.
 HBRUSH TextureBrush();
 // The texture's part in a dialog procedure: the background (WM_ERASEBKGND)
 // and the background of static texts, frames and greyed fields

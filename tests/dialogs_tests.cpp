@@ -182,15 +182,6 @@ TEST_F(Dialogs, TheMainWindowsPickersFillKeyNameAndDependencies)
     });
 }
 
-// How many pixels of colour a control paints, in its top rows.
-static int CountPrinted(HWND control, COLORREF colour, int rows = INT_MAX)
-{
-    Canvas canvas = PrintedClient(control);
-    const int count = CountPixels(canvas, colour, {0, 0, INT_MAX, rows});
-    DestroyCanvas(canvas);
-    return count;
-}
-
 // The picture as a box paints it, 200 x 190 pixels at (100, 62) of its client
 // area: the number of sampled pixels that differ from expected.
 static int PictureDifferences(HWND about, HBITMAP expected)
@@ -231,8 +222,9 @@ TEST_F(Dialogs, AboutBoxShowsVersionPictureAndLink)
         EXPECT_STREQ(caption, "About Tarnex Version: " TARNEX_VERSION_TEXT);
         EXPECT_EQ(PictureDifferences(about, expected), 0);
         // The link's text is blue; the frame's caption is not.
-        EXPECT_GT(CountPrinted(GetDlgItem(about, AboutLink), HyperlinkColour), 10);
-        EXPECT_EQ(CountPrinted(GetDlgItem(about, AboutFrame), HyperlinkColour, 12), 0);
+        EXPECT_GT(CountClientPixels(GetDlgItem(about, AboutLink), PrintedClient, HyperlinkColour), 10);
+        const RECT captionRows = {0, 0, INT_MAX, 12};
+        EXPECT_EQ(CountClientPixels(GetDlgItem(about, AboutFrame), PrintedClient, HyperlinkColour, captionRows), 0);
     });
     DeleteObject(expected);
 }

@@ -5,63 +5,55 @@
 
 #include <string.h>
 
+#include <map>
 #include <string>
 
-// The displayed names and values as the form shows them, in list order.
+// The rows as the form lists them, with the names and values Windows gives
+// them, each table's in order; proposed marks a fresh form's choice.
 TEST(OptionTables, HoldTheFormsRowsInOrder)
 {
-    struct Row {
+    const struct {
+        const OptionTable *table;
         const char *name;
         DWORD value;
+        bool proposed = false;
+    } rows[] = {
+        {&DesiredAccessOptions, "GENERIC_EXECUTE", 0x20000000},
+        {&DesiredAccessOptions, "GENERIC_READ", 0x80000000},
+        {&DesiredAccessOptions, "GENERIC_WRITE", 0x40000000},
+        {&DesiredAccessOptions, "SERVICE_ALL_ACCESS", 0x000F01FF, true},
+        {&ServiceTypeOptions, "SERVICE_ADAPTER", 0x004},
+        {&ServiceTypeOptions, "SERVICE_DRIVER", 0x00B},
+        {&ServiceTypeOptions, "SERVICE_FILE_SYSTEM_DRIVER", 0x002},
+        {&ServiceTypeOptions, "SERVICE_INTERACTIVE_OWN_PROCESS", 0x110},
+        {&ServiceTypeOptions, "SERVICE_INTERACTIVE_PROCESS", 0x100},
+        {&ServiceTypeOptions, "SERVICE_KERNEL_DRIVER", 0x001},
+        {&ServiceTypeOptions, "SERVICE_RECOGNIZER_DRIVER", 0x008},
+        {&ServiceTypeOptions, "SERVICE_TYPE_ALL", 0x13F},
+        {&ServiceTypeOptions, "SERVICE_WIN32", 0x030},
+        {&ServiceTypeOptions, "SERVICE_WIN32_OWN_PROCESS", 0x010, true},
+        {&ServiceTypeOptions, "SERVICE_WIN32_SHARE_PROCESS", 0x020},
+        {&StartTypeOptions, "SERVICE_AUTO_START", 2, true},
+        {&StartTypeOptions, "SERVICE_BOOT_START", 0},
+        {&StartTypeOptions, "SERVICE_DEMAND_START", 3},
+        {&StartTypeOptions, "SERVICE_DISABLED", 4},
+        {&StartTypeOptions, "SERVICE_SYSTEM_START", 1},
+        {&ErrorControlOptions, "SERVICE_ERROR_CRITICAL", 3},
+        {&ErrorControlOptions, "SERVICE_ERROR_IGNORE", 0},
+        {&ErrorControlOptions, "SERVICE_ERROR_NORMAL", 1, true},
+        {&ErrorControlOptions, "SERVICE_ERROR_SEVERE", 2},
     };
-    const Row types[] = {
-        {"SERVICE_ADAPTER", 0x004},
-        {"SERVICE_DRIVER", 0x00B},
-        {"SERVICE_FILE_SYSTEM_DRIVER", 0x002},
-        {"SERVICE_INTERACTIVE_OWN_PROCESS", 0x110},
-        {"SERVICE_INTERACTIVE_PROCESS", 0x100},
-        {"SERVICE_KERNEL_DRIVER", 0x001},
-        {"SERVICE_RECOGNIZER_DRIVER", 0x008},
-        {"SERVICE_TYPE_ALL", 0x13F},
-        {"SERVICE_WIN32", 0x030},
-        {"SERVICE_WIN32_OWN_PROCESS", 0x010},
-        {"SERVICE_WIN32_SHARE_PROCESS", 0x020},
-    };
-    ASSERT_EQ(ServiceTypeOptions.rowCount, 11);
-    for (int i = 0; i < 11; i++) {
-        EXPECT_STREQ(OptionName(ServiceTypeOptions, i), types[i].name);
-        EXPECT_EQ(ServiceTypeOptions.values[i], types[i].value) << types[i].name;
+    std::map<const OptionTable *, int> listed;
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        const int row = listed[r.table]++;
+        ASSERT_LT(row, r.table->rowCount);
+        EXPECT_STREQ(OptionName(*r.table, row), r.name);
+        EXPECT_EQ(r.table->values[row], r.value);
+        EXPECT_EQ(r.table->defaultRow == row, r.proposed);
     }
-
-    const Row access[] = {{"GENERIC_EXECUTE", 0x20000000},
-                          {"GENERIC_READ", 0x80000000},
-                          {"GENERIC_WRITE", 0x40000000},
-                          {"SERVICE_ALL_ACCESS", 0x000F01FF}};
-    const Row starts[] = {{"SERVICE_AUTO_START", 2},
-                          {"SERVICE_BOOT_START", 0},
-                          {"SERVICE_DEMAND_START", 3},
-                          {"SERVICE_DISABLED", 4},
-                          {"SERVICE_SYSTEM_START", 1}};
-    const Row errors[] = {{"SERVICE_ERROR_CRITICAL", 3},
-                          {"SERVICE_ERROR_IGNORE", 0},
-                          {"SERVICE_ERROR_NORMAL", 1},
-                          {"SERVICE_ERROR_SEVERE", 2}};
-    for (int i = 0; i < 4; i++) {
-        EXPECT_STREQ(OptionName(DesiredAccessOptions, i), access[i].name);
-        EXPECT_EQ(DesiredAccessOptions.values[i], access[i].value);
-        EXPECT_STREQ(OptionName(ErrorControlOptions, i), errors[i].name);
-        EXPECT_EQ(ErrorControlOptions.values[i], errors[i].value);
-    }
-    for (int i = 0; i < 5; i++) {
-        EXPECT_STREQ(OptionName(StartTypeOptions, i), starts[i].name);
-        EXPECT_EQ(StartTypeOptions.values[i], starts[i].value);
-    }
-
-    // A fresh form proposes these.
-    EXPECT_STREQ(OptionName(DesiredAccessOptions, DesiredAccessOptions.defaultRow), "SERVICE_ALL_ACCESS");
-    EXPECT_STREQ(OptionName(ServiceTypeOptions, ServiceTypeOptions.defaultRow), "SERVICE_WIN32_OWN_PROCESS");
-    EXPECT_STREQ(OptionName(StartTypeOptions, StartTypeOptions.defaultRow), "SERVICE_AUTO_START");
-    EXPECT_STREQ(OptionName(ErrorControlOptions, ErrorControlOptions.defaultRow), "SERVICE_ERROR_NORMAL");
+    for (const auto &[table, count] : listed)
+        EXPECT_EQ(table->rowCount, count);
 }
 
 TEST(OptionTables, NoSelectionReadsAsTheLastRow)

@@ -5,6 +5,7 @@
 #include "skin/parent.h"
 #include "skin/record.h"
 #include "tests/support/gdi_objects.h"
+#include "tests/support/gui_driver.h"
 #include "tests/support/seams.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 struct Seen {
@@ -50,24 +50,6 @@ static int Count(HWND window, UINT message)
                              [&](const Seen &s) { return s.window == window && s.message == message; }));
 }
 
-// Wine moves the pointer asynchronously: wait until it is where it was sent,
-// sending it again if an older move overtook it.
-static void MoveCursor(int x, int y)
-{
-    for (int attempt = 0; attempt < 100; attempt++) {
-        SetCursorPos(x, y);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-        Sleep(10);
-        POINT at;
-        GetCursorPos(&at);
-        if (at.x == x && at.y == y)
-            return;
-    }
-    ADD_FAILURE() << "the pointer did not reach " << x << "," << y;
-}
-
 static bool NeedsPaint(HWND window)
 {
     return GetUpdateRect(window, nullptr, FALSE);
@@ -93,7 +75,7 @@ protected:
                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
         SetStandardDescriptor(&standard);
         parentDefaultId = 0;
-        MoveCursor(5, 5);
+        EXPECT_TRUE(MovePointerTo(5, 5));
         seen.clear();
     }
 
@@ -122,7 +104,7 @@ protected:
         GetWindowRect(control, &window);
         const POINT at = {fromRight < 0 ? (window.left + window.right) / 2 : window.right - fromRight,
                           (window.top + window.bottom) / 2};
-        MoveCursor(at.x, at.y);
+        EXPECT_TRUE(MovePointerTo(at.x, at.y));
         return at;
     }
 
@@ -132,7 +114,7 @@ protected:
     {
         const POINT at = PointAt(control, fromRight);
         for (int step = 0; step < 100 && hotControl != control; step++) {
-            MoveCursor(at.x + step % 2, at.y);
+            EXPECT_TRUE(MovePointerTo(at.x + step % 2, at.y));
             Sleep(20);
         }
         ASSERT_EQ(hotControl, control);
@@ -322,27 +304,6 @@ TEST_F(SkinBehaviour, AHoverCursorReplacesTheClassCursorWhileHot)
     EXPECT_EQ(hotControl, nullptr);
 }
 
-static void PumpPending()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
-// Dispatches this thread's messages until condition holds; false after
-// the timeout.
-static bool PumpUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000)
-{
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        PumpPending();
-        Sleep(10);
-    }
-    return true;
-}
-
 TEST_F(SkinBehaviour, TooltipShowsAtTheCursorAndHides)
 {
     HWND quiet = AddButton(0, 1, 10, 10);
@@ -405,7 +366,7 @@ TEST_F(SkinBehaviour, TheTooltipComesByItsTimer)
     AttachSkin(tipped, &standard);
     PointAt(tipped);
     SendMessageA(tipped, WM_MOUSEMOVE, 0, 0);
-    PumpPending();
+    PumpMessages();
     EXPECT_EQ(tooltipWindow, nullptr);  // not before its delay
     EXPECT_TRUE(PumpUntil([] { return IsWindow(tooltipWindow); }));
     SendMessageA(tipped, WM_MOUSELEAVE, 0, 0);
@@ -746,7 +707,7 @@ TEST_F(SkinBehaviour, MovingThePointerNeverCancelsAPress)
     const POINT off = {window.right + 40, window.bottom + 40};
 
     // Space held on the focused button while the pointer comes over it.
-    MoveCursor(off.x, off.y);
+    EXPECT_TRUE(MovePointerTo(off.x, off.y));
     hotControl = nullptr;
     seen.clear();
     SendKey(VK_SPACE, 0);
@@ -763,7 +724,7 @@ TEST_F(SkinBehaviour, MovingThePointerNeverCancelsAPress)
     seen.clear();
     SendLeftButton(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(PumpUntil([&] { return GetCapture() == button; }));
-    MoveCursor(off.x, off.y);
+    EXPECT_TRUE(MovePointerTo(off.x, off.y));
     Hover(button);
     SendLeftButton(MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(PumpUntil([&] { return GetCapture() != button; }));

@@ -114,19 +114,17 @@ static COLORREF SolidRed(int, int) { return RGB(200, 0, 0); }
 TEST(Primitives, IconsAreCentredWithHalvesToEven)
 {
     HICON icon = MakeTestIcon(SolidRed);
-    for (int spare : {5, 7, 4}) {
+    // The spare pixels, and the icon's offset: 2.5 gives 2, 3.5 gives 4.
+    for (const auto &[spare, offset] : {std::pair{5, 2}, {7, 4}, {4, 2}}) {
         Canvas canvas = CreateCanvas(32 + spare, 32 + spare, RGB(255, 255, 255));
         const RECT rect = {0, 0, 32 + spare, 32 + spare};
         DrawIconCentered(canvas.dc, &rect, icon, IconNormal);
-        const int expected = RoundDiv(spare, 2);  // 2.5 gives 2, 3.5 gives 4
-        EXPECT_EQ(CanvasPixel(canvas, expected - 1, expected), RGB(255, 255, 255)) << spare;
-        EXPECT_EQ(CanvasPixel(canvas, expected, expected), RGB(200, 0, 0)) << spare;
-        EXPECT_EQ(CanvasPixel(canvas, expected + 31, expected + 31), RGB(200, 0, 0)) << spare;
-        EXPECT_EQ(CanvasPixel(canvas, expected + 32, expected + 32), RGB(255, 255, 255)) << spare;
+        EXPECT_EQ(CanvasPixel(canvas, offset - 1, offset), RGB(255, 255, 255)) << spare;
+        EXPECT_EQ(CanvasPixel(canvas, offset, offset), RGB(200, 0, 0)) << spare;
+        EXPECT_EQ(CanvasPixel(canvas, offset + 31, offset + 31), RGB(200, 0, 0)) << spare;
+        EXPECT_EQ(CanvasPixel(canvas, offset + 32, offset + 32), RGB(255, 255, 255)) << spare;
         DestroyCanvas(canvas);
     }
-    EXPECT_EQ(RoundDiv(5, 2), 2);
-    EXPECT_EQ(RoundDiv(7, 2), 4);
     DestroyIcon(icon);
 }
 

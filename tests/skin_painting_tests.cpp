@@ -27,20 +27,24 @@ static COLORREF GreenSquare(int x, int y)
 static COLORREF SolidSquare(int, int) { return IconColour; }
 
 struct GradientColours {
-    COLORREF top, bottom, outer, inner;
+    COLORREF top, bottom, outer, inner, row3, row36;
 };
 
 // The gradient table worked out by hand for those colours: the accent is
-// 70 % window and 30 % caption, (194, 224, 254).
+// 70 % window and 30 % caption, (194, 224, 254). Rows 3 and 36 of the 40
+// lie 3/40 and 36/40 of the way from top to bottom, rounded down.
 static GradientColours GradientFor(int state)
 {
     switch (state) {
     case PaintPressed:
-        return {RGB(233, 244, 255), RGB(182, 210, 238), RGB(138, 156, 175), RGB(192, 202, 212)};
+        return {RGB(233, 244, 255), RGB(182, 210, 238), RGB(138, 156, 175),
+                RGB(192, 202, 212), RGB(229, 241, 253), RGB(187, 213, 239)};
     case PaintHot:
-        return {RGB(176, 203, 230), RGB(242, 248, 255), RGB(139, 157, 175), RGB(220, 233, 245)};
+        return {RGB(176, 203, 230), RGB(242, 248, 255), RGB(139, 157, 175),
+                RGB(220, 233, 245), RGB(180, 206, 231), RGB(235, 243, 252)};
     default:
-        return {RGB(230, 230, 230), RGB(250, 250, 250), RGB(175, 175, 175), RGB(205, 205, 205)};
+        return {RGB(230, 230, 230), RGB(250, 250, 250), RGB(175, 175, 175),
+                RGB(205, 205, 205), RGB(231, 231, 231), RGB(248, 248, 248)};
     }
 }
 
@@ -51,12 +55,6 @@ static void ExpectNear(COLORREF actual, COLORREF expected, const char *where)
     for (int shift : {0, 8, 16})
         EXPECT_LE(abs(Channel(actual, shift) - Channel(expected, shift)), 1)
             << where << ": " << std::hex << actual << " against " << expected;
-}
-
-static COLORREF Between(COLORREF from, COLORREF to, int row, int rows)
-{
-    auto channel = [&](int shift) { return Channel(from, shift) + (Channel(to, shift) - Channel(from, shift)) * row / rows; };
-    return RGB(channel(0), channel(8), channel(16));
 }
 
 class SkinPainting : public testing::Test {
@@ -113,9 +111,8 @@ protected:
         EXPECT_EQ(CanvasPixel(canvas, 50, Height - 3), g.inner);
         EXPECT_EQ(CanvasPixel(canvas, 0, 20), g.outer);
         EXPECT_EQ(CanvasPixel(canvas, Width - 3, 20), g.inner);
-        ExpectNear(CanvasPixel(canvas, Width - 4, 3), Between(g.top, g.bottom, 3, Height), "top row");
-        ExpectNear(CanvasPixel(canvas, Width - 4, Height - 4), Between(g.top, g.bottom, Height - 4, Height),
-                   "bottom row");
+        ExpectNear(CanvasPixel(canvas, Width - 4, 3), g.row3, "top row");
+        ExpectNear(CanvasPixel(canvas, Width - 4, Height - 4), g.row36, "bottom row");
     }
 };
 
@@ -148,16 +145,10 @@ TEST_F(SkinPainting, GradientFacesOfEveryState)
     EXPECT_GT(ColorLuminance(pressed.top), ColorLuminance(pressed.bottom));
 }
 
-// The pixels of colour between the columns left and right.
-static int CountInArea(const Canvas &canvas, COLORREF colour, int left, int right)
-{
-    return CountPixels(canvas, colour, {left, 0, right, INT_MAX});
-}
-
 TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
 {
     skin.normalIcon = icon;
-    const COLORREF lightened = LightenColor(64, IconColour);
+    const COLORREF lightened = RGB(64, 184, 64);  // each channel 64/255 of the way to 255
     struct {
         const char *name;
         UINT itemState;
@@ -178,8 +169,8 @@ TEST_F(SkinPainting, IconLightenedAndCaptionInTheStateColour)
         EXPECT_EQ(CountPixels(canvas, lightened), 16 * 16);
         EXPECT_EQ(CountPixels(canvas, IconColour), 0);  // never drawn unlightened
         // The caption lies right of the icon, in its own colour only.
-        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width), 5);
-        EXPECT_EQ(CountInArea(canvas, s.caption, 0, 25), 0);
+        EXPECT_GT(CountPixels(canvas, s.caption, {33, 0, Width, Height}), 5);
+        EXPECT_EQ(CountPixels(canvas, s.caption, {0, 0, 25, Height}), 0);
         DestroyCanvas(canvas);
     }
 }
@@ -221,8 +212,8 @@ TEST_F(SkinPainting, DisabledButtonsGreyIconAndCaption)
     const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
     ExpectGradientFace(canvas, PaintNormal);
     EXPECT_EQ(CanvasPixel(canvas, 8, 12), grey);  // the icon as a flat silhouette
-    EXPECT_EQ(CountInArea(canvas, grey, 0, 33), 16 * 16);
-    EXPECT_GT(CountInArea(canvas, grey, 33, Width), 5);  // and the caption
+    EXPECT_EQ(CountPixels(canvas, grey, {0, 0, 33, Height}), 16 * 16);
+    EXPECT_GT(CountPixels(canvas, grey, {33, 0, Width, Height}), 5);  // and the caption
     EXPECT_EQ(CountPixels(canvas, RGB(0, 0, 0x40)), 0);
     DestroyCanvas(canvas);
 }
@@ -291,7 +282,7 @@ TEST_F(SkinPainting, DropMenuKeepsIconAndCaptionOutOfTheStrip)
     // The strip shows its separator and its arrow.
     EXPECT_EQ(CanvasPixel(bare, Width - Strip, 20), GetSysColor(COLOR_BTNSHADOW));
     EXPECT_EQ(CanvasPixel(bare, Width - Strip + 1, 20), GetSysColor(COLOR_BTNHIGHLIGHT));
-    EXPECT_GT(CountInArea(bare, RGB(0, 0, 0x40), Width - Strip + 2, Width), 3);
+    EXPECT_GT(CountPixels(bare, RGB(0, 0, 0x40), {Width - Strip + 2, 0, Width, Height}), 3);
     DestroyCanvas(bare);
     DestroyCanvas(full);
 
@@ -316,7 +307,7 @@ TEST_F(SkinPainting, FocusFrameAndAccessKeysFollowTheKeyboardCues)
     EXPECT_EQ(CanvasPixel(canvas, 1, 2), dot);
     EXPECT_NE(CanvasPixel(canvas, 1, 1), dot);
     EXPECT_EQ(CanvasPixel(canvas, Width - 1, 2), dot);  // the right edge, one past the last top dot
-    EXPECT_EQ(CountInArea(canvas, dot, 0, Width), 49 + 19 + 19 + 49);
+    EXPECT_EQ(CountPixels(canvas, dot), 49 + 19 + 19 + 49);
     DestroyCanvas(canvas);
 
     // The standard skin, which leaves the frame no room, shows it inside
@@ -375,7 +366,7 @@ TEST_F(SkinPainting, HighContrastPaintsInTheSystemsColours)
         EXPECT_EQ(CanvasPixel(canvas, 50, 0), s.frame);
         EXPECT_EQ(CanvasPixel(canvas, 50, 1), s.frame);
         EXPECT_EQ(CanvasPixel(canvas, 50, 2), s.fill);
-        EXPECT_GT(CountInArea(canvas, s.caption, 33, Width - 2), 5);
+        EXPECT_GT(CountPixels(canvas, s.caption, {33, 0, Width - 2, Height}), 5);
         EXPECT_EQ(CountPixels(canvas, IconColour), s.itemState & ODS_DISABLED ? 0 : 16 * 16);  // not lightened
         DestroyCanvas(canvas);
     }
@@ -410,11 +401,18 @@ TEST_F(SkinPainting, EightBitScreensGetTheBasicFaces)
 }
 
 // The count is exact: a few paints of each state show any object a paint
-// keeps; the paint benchmark repeats them by the thousand.
+// keeps; the paint benchmark repeats them by the thousand. What the skin
+// keeps (a lightened icon, the arrow font) goes with the last skinned control.
 TEST_F(SkinPainting, PaintsLeaveNoGdiObjectsBehind)
 {
+    Canvas warm = Paint(0, "&Install");  // makes the system's brush of the test's face colour
+    DestroyCanvas(warm);
+    const int unkept = CountGdiObjects();
+    HMENU menu = CreatePopupMenu();
     skin.normalIcon = icon;
-    Canvas warm = Paint(0, "&Install");  // the first paint may create lasting objects
+    skin.dropMenu = menu;
+    skin.flags |= CTRL_ARROW_DOWN;
+    warm = Paint(0, "&Install");
     DestroyCanvas(warm);
     Canvas canvas = CreateCanvas(Width, Height, Background);
     DRAWITEMSTRUCT item = DrawRequest(button, canvas.dc);
@@ -433,4 +431,8 @@ TEST_F(SkinPainting, PaintsLeaveNoGdiObjectsBehind)
         EXPECT_EQ(CountGdiObjects(), before) << s.itemState << " " << s.hot << " " << s.checked;
     }
     DestroyCanvas(canvas);
+    DestroyWindow(parent);
+    EXPECT_EQ(arrowFont, nullptr);
+    EXPECT_EQ(CountGdiObjects(), unkept);
+    DestroyMenu(menu);
 }

@@ -139,6 +139,14 @@ int CountPixelsWhere(const Canvas &canvas, bool (*match)(COLORREF), RECT area)
     return CountMatching(canvas, area, match);
 }
 
+int CountClientPixels(HWND window, Canvas (*client)(HWND), COLORREF colour, RECT area)
+{
+    Canvas canvas = client(window);
+    const int count = CountPixels(canvas, colour, area);
+    DestroyCanvas(canvas);
+    return count;
+}
+
 DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState)
 {
     DRAWITEMSTRUCT item = {};

@@ -36,6 +36,9 @@ COLORREF CanvasPixel(const Canvas &canvas, int x, int y);
 constexpr RECT WholeCanvas = {0, 0, INT_MAX, INT_MAX};
 int CountPixels(const Canvas &canvas, COLORREF colour, RECT area = WholeCanvas);
 int CountPixelsWhere(const Canvas &canvas, bool (*match)(COLORREF), RECT area = WholeCanvas);
+// The same for the window's client area as client (PrintedClient or
+// ShownClient) gives it.
+int CountClientPixels(HWND window, Canvas (*client)(HWND), COLORREF colour, RECT area = WholeCanvas);
 
 // The request a button's parent gets to paint it whole into dc.
 DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState = 0);

@@ -25,6 +25,40 @@ bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
     return true;
 }
 
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+bool PumpUntil(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        PumpMessages();
+        Sleep(10);
+    }
+    return true;
+}
+
+bool MovePointerTo(int x, int y)
+{
+    SetCursorPos(x, y);
+    PumpMessages();
+    Sleep(10);
+    return PumpUntil([&] {
+        POINT at;
+        GetCursorPos(&at);
+        if (at.x == x && at.y == y)
+            return true;
+        SetCursorPos(x, y);
+        return false;
+    });
+}
+
 static std::vector<HWND> ProcessWindows()
 {
     std::vector<HWND> windows;

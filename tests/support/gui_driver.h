@@ -10,8 +10,17 @@
 #include <string>
 #include <vector>
 
-// Waits until condition holds, polling; false after timeoutMs.
+// Waits until condition holds, polling (for windows of another thread);
+// false after timeoutMs.
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = 3000);
+// The same, dispatching this thread's messages meanwhile (for its windows).
+bool PumpUntil(const std::function<bool()> &condition, DWORD timeoutMs = 5000);
+// Dispatches the messages waiting for this thread.
+void PumpMessages();
+// Moves the pointer, dispatching this thread's messages, until GetCursorPos
+// reports it there: Wine moves it asynchronously, and an older move may
+// overtake a newer one. False after the timeout.
+bool MovePointerTo(int x, int y);
 
 // A visible top-level window of this process with the caption and class
 // (any class when null) other than except; null after the timeout.
