@@ -8,6 +8,7 @@
 #include "service/error_report.h"
 #include "service/installed_service.h"
 #include "service/operation.h"
+#include "service/service_account.h"
 
 #include <stddef.h>
 #include <string.h>
@@ -140,26 +141,6 @@ static const WCHAR *TypeWords(DWORD type)
 static const WCHAR *const StartWords[] = {L"boot", L"system", L"auto", L"demand", L"disabled"};
 static const WCHAR *const ErrorWords[] = {L"ignore", L"normal", L"severe", L"critical"};
 
-// The accounts that log on without a password: the system's own, virtual
-// accounts and managed service accounts (whose names end in $).
-static bool NeedsPassword(const WCHAR *account)
-{
-    static const WCHAR *const own[] = {L"",
-                                       L"LocalSystem",
-                                       L".\\LocalSystem",
-                                       L"NT AUTHORITY\\SYSTEM",
-                                       L"NT AUTHORITY\\LocalService",
-                                       L"NT AUTHORITY\\LOCAL SERVICE",
-                                       L"NT AUTHORITY\\NetworkService",
-                                       L"NT AUTHORITY\\NETWORK SERVICE"};
-    for (const WCHAR *name : own)
-        if (!lstrcmpiW(account, name))
-            return false;
-    const int length = lstrlenW(account);
-    return CompareStringOrdinal(account, 11, L"NT SERVICE\\", 11, TRUE) != CSTR_EQUAL &&
-           account[length - 1] != L'$';
-}
-
 // A service as the script makes it: texts in UTF-16, the binary path as
 // Install passes it, the dependencies as the form writes them.
 struct ScriptedService {
@@ -242,7 +223,7 @@ static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
         if (!EndLine(&script, refusal))
             return false;
     }
-    if (NeedsPassword(s->accountName)) {
+    if (AccountTakesPassword(KindOfAccount(s->accountName))) {
         Append(&script, L"rem The account logs on with its password, which is not copied: give it with\r\n");
         Append(&script, L"rem sc.exe config ");
         AppendArgument(&script, s->keyName, "Key Name");

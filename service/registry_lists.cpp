@@ -20,6 +20,31 @@ static void AddExactName(HWND list, UINT addString, const WCHAR *name)
         SendMessageA(list, addString, 0, LPARAM(text));
 }
 
+// Adds each text of data (count characters), also those after a run of
+// empty ones; two zero characters past the data end the last text even when
+// the stored data does not.
+template <typename Char>
+static void AddEachText(HWND list, UINT addString, const Char *data, DWORD count)
+{
+    DWORD at = 0;
+    while (at < count) {
+        const Char *text = data + at;
+        if constexpr (sizeof(Char) == 1) {
+            // A damaged value of another type: its bytes in the program's
+            // code page, as the ANSI functions would read it.
+            WCHAR name[MAX_PATH];
+            if (MultiByteToWideChar(ProgramCodePage(), MB_ERR_INVALID_CHARS, text, -1, name, MAX_PATH))
+                AddExactName(list, addString, name);
+        } else {
+            AddExactName(list, addString, text);
+        }
+        while (at < count && data[at])
+            at++;
+        while (at < count && !data[at])
+            at++;
+    }
+}
+
 void ReadServiceGroupOrder(HWND list, int listKind)
 {
     const UINT addString = listKind == GroupListCombo ? CB_ADDSTRING : LB_ADDSTRING;
@@ -33,9 +58,9 @@ void ReadServiceGroupOrder(HWND list, int listKind)
         RegCloseKey(key);
         return;
     }
-    // Two zero characters past the data end the last text even when the
-    // stored data does not.
-    auto *block = static_cast<WCHAR *>(GlobalAlloc(GPTR, size + 2 * sizeof(WCHAR)));
+    // Texts are read as UTF-16; the data of another type as it is stored.
+    const bool text = type == REG_MULTI_SZ || type == REG_SZ || type == REG_EXPAND_SZ;
+    auto *block = static_cast<BYTE *>(GlobalAlloc(GPTR, size + 2 * sizeof(WCHAR)));
     if (!block) {
         RegCloseKey(key);
         return;
@@ -43,19 +68,13 @@ void ReadServiceGroupOrder(HWND list, int listKind)
     // The walk stays inside the block even if the value grew since its size
     // was asked for.
     DWORD readSize = size;
-    RegQueryValueExW(key, L"List", nullptr, &type, reinterpret_cast<BYTE *>(block), &readSize);
-
-    // Every text in the data is added, also those after a run of empty ones.
-    const DWORD count = size / sizeof(WCHAR);
-    DWORD at = 0;
-    while (at < count) {
-        AddExactName(list, addString, block + at);
-        while (at < count && block[at])
-            at++;
-        while (at < count && !block[at])
-            at++;
+    if (text) {
+        RegQueryValueExW(key, L"List", nullptr, &type, block, &readSize);
+        AddEachText(list, addString, reinterpret_cast<const WCHAR *>(block), size / sizeof(WCHAR));
+    } else {
+        RegQueryValueExA(key, "List", nullptr, &type, block, &readSize);
+        AddEachText(list, addString, reinterpret_cast<const char *>(block), size);
     }
-
     GlobalFree(block);
     RegCloseKey(key);
 }

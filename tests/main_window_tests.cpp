@@ -348,22 +348,12 @@ static RECT TrayIconPlace()
 }
 
 // Wine moves the pointer asynchronously: waits until it is where it was sent.
-static bool MoveCursorTo(int x, int y)
-{
-    return WaitUntil([&] {
-        SetCursorPos(x, y);
-        POINT at;
-        GetCursorPos(&at);
-        return at.x == x && at.y == y;
-    });
-}
-
 // Real clicks on the tray icon, as a person makes them.
 static void ClickTrayIcon(DWORD down, DWORD up, int clicks)
 {
     const RECT place = TrayIconPlace();
     ASSERT_LT(place.left, place.right) << "no taskbar on the desktop";
-    ASSERT_TRUE(MoveCursorTo((place.left + place.right) / 2, (place.top + place.bottom) / 2));
+    ASSERT_TRUE(MovePointerTo((place.left + place.right) / 2, (place.top + place.bottom) / 2));
     for (int i = 0; i < clicks; i++)
         for (DWORD flags : {down, up}) {
             INPUT input = {};
@@ -400,7 +390,7 @@ TEST_F(MainWindow, TrayMenuMinimiseAndRestore)
 
         // The mouse's menu opens at the cursor, the keyboard's at the anchor
         // the shell sends (600, 500): the menu's bottom right corner.
-        ASSERT_TRUE(MoveCursorTo(300, 200));
+        ASSERT_TRUE(MovePointerTo(300, 200));
         for (UINT event : {UINT(WM_RBUTTONUP), UINT(NIN_KEYSELECT)}) {
             NotifyTray(window, event);
             if (event == WM_RBUTTONUP)
@@ -731,14 +721,28 @@ TEST_F(MainWindow, AServiceMarkedForDeletionTakesNoCommandUntilItGoes)
         TypeText(window, KeyNameField, held.name.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
         ASSERT_TRUE(Press(window, RemoveButton));
-        AnswerMessageBox(IDYES);
+        // While the question is open no command begins, the tray's neither.
+        HWND question = WaitForMessageBox();
+        EXPECT_EQ(StateOf(window), NoCommand);
+        PostMessageA(window, WM_COMMAND, StartButton, 0);
+        Settle(window);
+        EXPECT_EQ(AnswerBox(question, IDYES).caption, "Please Confirm!");
         EXPECT_NE(AnswerMessageBox(IDOK, 5000).text.find("marked for deletion"), std::string::npos);
+        EXPECT_TRUE(NoMessageBox(0));
+        EXPECT_TRUE(Shows(window, NoCommand));
+        EXPECT_EQ(WaitForServiceState(held.name, SERVICE_RUNNING, 0), DWORD(SERVICE_STOPPED));
+        // Gone while another service is shown, and made anew at once (an
+        // installer run again): a service like any other.
+        TypeText(window, KeyNameField, flagged.name.c_str());
         EXPECT_TRUE(Shows(window, NoCommand));
         LockServiceManager();
         CloseServiceHandle(holder);
         CloseServiceHandle(scm);
         UnlockServiceManager();
-        EXPECT_TRUE(Shows(window, NewWithPath, true));  // by itself, once it has gone
+        EXPECT_TRUE(WaitUntil([&] { return !ServiceExists(held.name); }));
+        held.Install();
+        TypeText(window, KeyNameField, held.name.c_str());
+        EXPECT_TRUE(Shows(window, Stopped));
     });
 }
 
@@ -796,18 +800,12 @@ TEST_F(MainWindow, HoweverItEndsTheWindowTakesItsTrayIconAndObjects)
 // have colour, or are dark (no channel above 63).
 static int PixelsOf(HWND window, COLORREF colour)
 {
-    Canvas canvas = ShownClient(window);
-    const int count = CountPixels(canvas, colour);
-    DestroyCanvas(canvas);
-    return count;
+    return CountClientPixels(window, ShownClient, colour);
 }
 
 static int DarkPixelsOf(HWND window)
 {
-    Canvas canvas = ShownClient(window);
-    const int count = CountPixelsWhere(canvas, [](COLORREF pixel) { return !(pixel & 0xC0C0C0); });
-    DestroyCanvas(canvas);
-    return count;
+    return CountClientPixelsWhere(window, ShownClient, [](COLORREF pixel) { return !(pixel & 0xC0C0C0); });
 }
 
 TEST_F(MainWindow, HighContrastRepaintsTheWindowInTheSystemsColours)
@@ -960,6 +958,14 @@ TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
     std::wstring fullWidth;
     for (char c : plain)
         fullWidth += wchar_t(c > ' ' && c < 0x7F ? 0xFF00 + (c - 0x20) : c);
+    // Its account, which neither code page holds.
+    SC_HANDLE scm = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    SC_HANDLE changed = OpenServiceA(scm, plain.c_str(), SERVICE_CHANGE_CONFIG);
+    ASSERT_TRUE(ChangeServiceConfigW(changed, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr,
+                                     nullptr, nullptr, nullptr, L".\\\x0421\x043B\x0443\x0436\x0431\x0430",
+                                     nullptr, nullptr));
+    CloseServiceHandle(changed);
+    CloseServiceHandle(scm);
     for (UINT codePage : {1252u, 932u}) {
         legacyCodePage = codePage;
         const ScopedOverride legacy(codePageCalls.programCodePage, [] { return legacyCodePage; });
@@ -982,6 +988,16 @@ TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
                 TypeText(window, BinaryPathField, "C:\\x.exe");
                 ASSERT_TRUE(Press(window, InstallButton));
                 EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Tarnex Cannot Install the Service");
+                // So does it the shown service's account, left empty in the form.
+                EXPECT_EQ(TextOf(window, AccountNameField), L"");
+                TypeText(window, KeyNameField, (plain + "Copy").c_str());
+                ASSERT_TRUE(Shows(window, NewWithPath));
+                ASSERT_TRUE(Press(window, InstallButton));
+                EXPECT_EQ(AnswerMessageBox(IDOK).text,
+                          "Account Name of the service shown before holds characters that the system's code page "
+                          "cannot represent, and the form shows it without them: type it anew. Nothing was done.");
+                EXPECT_FALSE(ServiceExists(plain + "Copy"));
+                SetText(window, KeyNameField, fullWidth);
             }
             EXPECT_NE(RunAndCapture("sc query " + plain).find("STOPPED"), std::string::npos) << codePage;
             EXPECT_EQ(TextOf(window, KeyNameField), fullWidth);  // the form as typed

@@ -12,9 +12,9 @@
 static const char GroupOrderKey[] = "SYSTEM\\CurrentControlSet\\Control\\ServiceGroupOrder";
 static const char ServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 
-static std::vector<std::string> GroupsRead(const std::string &bytes)
+static std::vector<std::string> GroupsRead(const std::string &bytes, DWORD type = REG_MULTI_SZ)
 {
-    WriteGroupOrder(bytes);
+    WriteGroupOrder(bytes, type);
     HWND list = CreateWindowExA(0, "LISTBOX", "", LBS_HASSTRINGS, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
     ReadServiceGroupOrder(list, GroupListBox);
     std::vector<std::string> entries = ListBoxEntries(list);
@@ -37,6 +37,8 @@ TEST(ServiceGroupOrder, AddsEveryTextOfTheListInStoredOrder)
     // Data without a final terminator: the last text ends at the data's end.
     EXPECT_EQ(GroupsRead("A\0Bcd"s), (Groups{"A", "Bcd"}));
     EXPECT_EQ(GroupsRead("Single"s), (Groups{"Single"}));
+    // Damaged, of another type: its bytes, not characters made of them.
+    EXPECT_EQ(GroupsRead("A\0Bcd"s, REG_BINARY), (Groups{"A", "Bcd"}));
 }
 
 TEST(ServiceGroupOrder, FillsAComboBoxWithKindZero)

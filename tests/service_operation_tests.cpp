@@ -1,5 +1,6 @@
 // The service operations against Wine's real SCM and registry, with the
 // test service program as the service, and Wine's sc and reg as witnesses.
+#include "service/command_script.h"
 #include "service/error_report.h"
 #include "service/operation.h"
 #include "service/registry_lists.h"
@@ -431,14 +432,14 @@ TEST_F(ServiceOperations, PathsAreQuotedOnlyWhereItHelps)
     ServiceSettings s = SettingsToInstall(tooLong);
     strcpy(s.binaryPath, program.c_str());
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
-    EXPECT_NE(RegistryOf(tooLong).find("ImagePath    REG_SZ    " + program), std::string::npos);
+    EXPECT_EQ(ReadWideServiceConfig(Wide(tooLong)).binaryPath, Wide(program));
 
     // A driver's path is read literally, so it is never quoted.
     s = SettingsToInstall(driver);
     strcpy(s.binaryPath, program.c_str());
     s.serviceType = SERVICE_KERNEL_DRIVER;
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
-    EXPECT_NE(RegistryOf(driver).find("ImagePath    REG_SZ    " + program), std::string::npos);
+    EXPECT_EQ(ReadWideServiceConfig(Wide(driver)).binaryPath, Wide(program));
     DeleteFileA(program.c_str());
 }
 
@@ -696,4 +697,70 @@ TEST(ErrorReport, DecimalTextOfSignedValues)
         FormatSignedDecimal(c.value, text);
         EXPECT_STREQ(text, c.text);
     }
+}
+
+// The commands of a copy make the service, or are refused naming why.
+TEST_F(ServiceOperations, ScriptsAreTheServiceOrARefusal)
+{
+    const std::string many(4100, '%');  // doubled, past the 8,191 characters of a line
+    const struct {
+        const char *path;
+        DWORD type;
+        std::string description;
+        const wchar_t *written;  // in the script; null: refused
+        const char *refusal;
+    } cases[] = {
+        {"C:\\No Such\\agent.exe --port 8", SERVICE_WIN32_OWN_PROCESS, "", L" binpath= \"\\\"C:\\No Such\\agent.exe\\\" --port 8\" type= own", nullptr},
+        {"C:\\No Such\\agent --port 8", SERVICE_WIN32_OWN_PROCESS, "", nullptr,
+         "Binary Path holds blanks, and where its program ends cannot be told: put the program's path in quotes."},
+        {"C:\\a.exe", SERVICE_WIN32_SHARE_PROCESS | SERVICE_INTERACTIVE_PROCESS, "", L" type= share type= interact ", nullptr},
+        {"C:\\a.exe", 0x50, "", L" type= userown ", nullptr},
+        {"C:\\a.exe", 0xD0, "", nullptr, "sc.exe takes no service type 0xD0: no commands can make this service."},
+        {"C:\\a.exe", SERVICE_WIN32_OWN_PROCESS, many, nullptr,
+         "Description is too long for a command: cmd.exe takes lines of at most 8191 characters."},
+    };
+    static WCHAR script[ScriptLength];
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        ServiceSettings s = SettingsToInstall("Scripted");
+        strcpy(s.binaryPath, c.path);
+        strcpy(s.description, c.description.c_str());
+        s.serviceType = c.type;
+        char refusal[RefusalSize] = {};
+        EXPECT_EQ(WriteNewServiceScript(&s, script, refusal), c.written != nullptr);
+        if (c.written) {
+            EXPECT_NE(std::wstring(script).find(c.written), std::wstring::npos) << Narrow(script, CP_UTF8);
+        } else {
+            EXPECT_STREQ(refusal, c.refusal);
+        }
+    }
+
+    // An installed service is copied as the service manager holds it: a path
+    // longer than the form's field, an account this code page cannot hold.
+    const TestService installed("Long");
+    const std::wstring path = L"\"" + Wide(TestsFolder()) + L"\\tarnex_test_service.exe\" run " + std::wstring(300, L'x');
+    const std::wstring account = L".\\\x0421\x043B\x0443\x0436\x0431\x0430";
+    SC_HANDLE scm = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+    SC_HANDLE made = CreateServiceW(scm, Wide(installed.name).c_str(), L"Long", SERVICE_ALL_ACCESS,
+                                    SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                    path.c_str(), nullptr, nullptr, nullptr, account.c_str(), L"");
+    ASSERT_TRUE(made);
+    CloseServiceHandle(made);
+    CloseServiceHandle(scm);
+    const std::wstring described = account.substr(2);
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, Wide(ServiceKey + installed.name).c_str(), L"Description", REG_SZ,
+                    described.c_str(), DWORD((described.size() + 1) * sizeof(WCHAR)));
+    char refusal[RefusalSize] = {};
+    ASSERT_TRUE(WriteInstalledServiceScript(installed.name.c_str(), script, refusal)) << refusal;
+    EXPECT_NE(std::wstring(script).find(L" run " + std::wstring(300, L'x') + L"\""), std::wstring::npos);
+    EXPECT_NE(std::wstring(script).find(L" obj= \"" + account + L"\""), std::wstring::npos);
+    EXPECT_NE(std::wstring(script).find(L" \"" + described + L"\"\r\n"), std::wstring::npos);
+    // Loaded, what this code page cannot hold is left empty, never a
+    // look-alike or question marks, and said.
+    ServiceSettings loaded = SettingsToLoad(installed.name);
+    LoadedService facts;
+    ASSERT_EQ(LoadServiceSettings(&loaded, &facts), 1);
+    EXPECT_EQ(facts.unheld, DWORD(UnheldAccountName | UnheldDescription));
+    EXPECT_STREQ(loaded.accountName, "");
+    EXPECT_STREQ(loaded.description, "");
 }

@@ -147,6 +147,14 @@ int CountClientPixels(HWND window, Canvas (*client)(HWND), COLORREF colour, RECT
     return count;
 }
 
+int CountClientPixelsWhere(HWND window, Canvas (*client)(HWND), bool (*match)(COLORREF))
+{
+    Canvas canvas = client(window);
+    const int count = CountPixelsWhere(canvas, match);
+    DestroyCanvas(canvas);
+    return count;
+}
+
 DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState)
 {
     DRAWITEMSTRUCT item = {};

@@ -39,6 +39,7 @@ int CountPixelsWhere(const Canvas &canvas, bool (*match)(COLORREF), RECT area = 
 // The same for the window's client area as client (PrintedClient or
 // ShownClient) gives it.
 int CountClientPixels(HWND window, Canvas (*client)(HWND), COLORREF colour, RECT area = WholeCanvas);
+int CountClientPixelsWhere(HWND window, Canvas (*client)(HWND), bool (*match)(COLORREF));
 
 // The request a button's parent gets to paint it whole into dc.
 DRAWITEMSTRUCT DrawRequest(HWND control, HDC dc, UINT itemState = 0);

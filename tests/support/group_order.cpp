@@ -21,12 +21,12 @@ GroupOrderBackup::~GroupOrderBackup()
     RegCloseKey(key);
 }
 
-void WriteGroupOrder(const std::string &bytes)
+void WriteGroupOrder(const std::string &bytes, DWORD type)
 {
     HKEY key;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, GroupOrderKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
         return;
     // Wine's registry crashes on null data with a size; an empty text has a buffer.
-    RegSetValueExA(key, "List", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE *>(bytes.c_str()), DWORD(bytes.size()));
+    RegSetValueExA(key, "List", 0, type, reinterpret_cast<const BYTE *>(bytes.c_str()), DWORD(bytes.size()));
     RegCloseKey(key);
 }

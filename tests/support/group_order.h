@@ -18,7 +18,7 @@ struct GroupOrderBackup {
 };
 
 // Writes "List" as given, stored as written (an empty text: a value of size 0).
-void WriteGroupOrder(const std::string &bytes);
+void WriteGroupOrder(const std::string &bytes, DWORD type = REG_MULTI_SZ);
 
 // The list as given for a scope, the system's put back after it.
 struct ScopedGroupOrder {
