@@ -6,11 +6,6 @@
 
 #include <string.h>
 
-void ShowSuccess(HWND owner)
-{
-    MessageBoxA(owner, "Service Operation Succeeds!", "Tarnex", MB_OK | MB_ICONEXCLAMATION);
-}
-
 static const char *StateName(DWORD state)
 {
     static const char *const names[] = {"stopped", "starting", "stopping", "running",

@@ -5,8 +5,6 @@
 
 #include <windows.h>
 
-// "Service Operation Succeeds!", owned by owner.
-void ShowSuccess(HWND owner);
 // Says what became of the service: success, marked for deletion, or the
 // failure with the program's line of help where it has one.
 void ShowVerdict(HWND owner, const ServiceOutcome *outcome);

@@ -25,6 +25,8 @@ static char markedName[FieldSize];
 static FILETIME markedWritten;
 // The installed service the form shows; empty when it shows none.
 static char shownService[FieldSize];
+// The shown service's form is given back for a change.
+static bool editing;
 
 static void EnableControlRange(HWND window, int first, int last, BOOL enable)
 {
@@ -38,7 +40,8 @@ static void EnableControlRange(HWND window, int first, int last, BOOL enable)
 // change costs a repaint, and each lookup a server round trip under Wine.
 // Forgotten for a new window, and whenever a command writes to the form.
 static struct {
-    int bodyEnabled;    // -1: not yet
+    int body;           // FormBody; -1: not yet
+    int installVerb;    // InstallVerb; -1: not yet
     int commands;       // CommandBits
     int commandsKnown;  // the commands whose bit above is what the button shows
     bool fieldsShown;   // the texts and rows below are what the fields show
@@ -62,7 +65,8 @@ static char addedGroup[FieldSize];
 
 void ForgetFormState(HWND window)
 {
-    shown.bodyEnabled = -1;
+    shown.body = -1;
+    shown.installVerb = -1;
     shown.commandsKnown = 0;
     shown.fieldsShown = false;
     ForgetTrayCommands();
@@ -116,16 +120,58 @@ void OnKeyNameEdited(HWND)
     scmAccessDenied = 0;
 }
 
-// The form body, enabled for editing or greyed as a shown service's. Given
-// back for editing, its fields may change under the refresh's eyes.
-static void EnableFormBody(HWND window, BOOL enable)
+bool Editing()
 {
-    if (shown.bodyEnabled == (enable ? 1 : 0))
+    return editing;
+}
+
+void BeginEditing(HWND window)
+{
+    editing = true;
+    RefreshForm(window);
+}
+
+void EndEditing(HWND window)
+{
+    editing = false;
+    ForgetFormState(window);
+    RefreshForm(window);
+}
+
+// The form body: greyed as a shown service's; enabled for a new one, or for
+// the change of a shown one, which cannot be renamed and whose desired
+// access is Install's own handle's, not a setting of the service. Given
+// back for typing, its fields may change under the refresh's eyes.
+enum FormBody : int { BodyGreyed, BodyNew, BodyChanged };
+
+static void EnableFormBody(HWND window, FormBody body)
+{
+    if (shown.body == body)
         return;
-    EnableControlRange(window, FormBodyFirst, FormBodyLast, enable);
-    shown.bodyEnabled = enable ? 1 : 0;
-    if (enable)
+    EnableControlRange(window, FormBodyFirst, FormBodyLast, body != BodyGreyed);
+    const int ofTheService[] = {DesiredAccessLabel, DesiredAccessList};
+    for (int id : ofTheService)
+        EnableWindow(GetDlgItem(window, id), body == BodyNew);
+    const int naming[] = {KeyNameLabel, KeyNameField, KeyNamePicker};
+    for (int id : naming)
+        EnableWindow(GetDlgItem(window, id), body != BodyChanged);
+    shown.body = body;
+    if (body != BodyGreyed)
         shown.fieldsShown = false;
+}
+
+// What the Install button does: install a new service, change the shown
+// one, or apply the change.
+enum InstallVerb : int { VerbInstall, VerbChange, VerbApply };
+
+static void ShowInstallVerb(HWND window, InstallVerb verb)
+{
+    static const char *const captions[] = {"&Install", "C&hange", "A&pply"};
+    if (shown.installVerb == verb)
+        return;
+    SetDlgItemTextA(window, InstallButton, captions[verb]);
+    InvalidateRect(GetDlgItem(window, InstallButton), nullptr, FALSE);
+    shown.installVerb = verb;
 }
 
 // The command buttons in the order of commandButtons.
@@ -222,9 +268,21 @@ static int GroupRow(const char *group)
     return int(added);
 }
 
+// The shown service's state while its form is changed: the fields are the
+// administrator's, and only Apply is a command; the tray goes on as ever.
+static void ShowChangedService(HWND window, const char *keyName)
+{
+    EnableFormBody(window, BodyChanged);
+    ShowInstallVerb(window, VerbApply);
+    SetCommands(AllCommands, InstallBit);
+    const bool running = RunOnKeyName(const_cast<char *>(keyName), QueryStatus) == 1;
+    ShowTrayCommands(!running, running);
+}
+
 static void ShowLoadedService(HWND window, ServiceSettings &s, bool markedForDeletion)
 {
-    EnableFormBody(window, FALSE);
+    EnableFormBody(window, BodyGreyed);
+    ShowInstallVerb(window, VerbChange);
     ShowFieldText(binaryPathField, shown.binaryPath, FieldSize, s.binaryPath);
     ShowFieldText(displayNameField, shown.displayName, FieldSize, s.displayName);
     ShowFieldText(descriptionField, shown.description, LongFieldSize, s.description);
@@ -244,10 +302,10 @@ static void ShowLoadedService(HWND window, ServiceSettings &s, bool markedForDel
         ShowTrayCommands(FALSE, FALSE);
         return;
     }
-    // Install and Remove fit the service whatever its state, and are set
+    // Change and Remove fit the service whatever its state, and are set
     // before the status query: the box of a failing query leaves the window
     // usable meanwhile.
-    SetCommands(InstallBit | RemoveBit, RemoveBit);
+    SetCommands(InstallBit | RemoveBit, InstallBit | RemoveBit);
 
     const bool running = RunOnKeyName(s.keyName, QueryStatus) == 1;
     SetCommands(StartBit | StopBit, running ? StopBit : StartBit);
@@ -258,8 +316,10 @@ static void ShowLoadedService(HWND window, ServiceSettings &s, bool markedForDel
 // kept as a template.
 static void ShowNewService(HWND window)
 {
+    editing = false;
     DropAddedGroup();
-    EnableFormBody(window, TRUE);
+    EnableFormBody(window, BodyNew);
+    ShowInstallVerb(window, VerbInstall);
     ShowTrayCommands(FALSE, FALSE);
     SetCommands(AllCommands, GetWindowTextLengthW(binaryPathField) ? InstallBit : 0);
 }
@@ -280,16 +340,26 @@ void RefreshForm(HWND window)
     if (!exact) {
         ShowNewService(window);
     } else if (!s.keyName[0]) {
+        editing = false;
         DropAddedGroup();
-        EnableFormBody(window, TRUE);
+        EnableFormBody(window, BodyNew);
+        ShowInstallVerb(window, VerbInstall);
         ShowTrayCommands(FALSE, FALSE);
         SetCommands(AllCommands, 0);
     } else {
         PrepareForLoad(s);
         LoadedService loaded;
         if (LoadServiceSettings(&s, &loaded)) {
-            ShowLoadedService(window, s, loaded.markedForDeletion || !lstrcmpiA(markedName, s.keyName));
-            KeepUnheldFields(loaded.unheld);
+            const bool marked = loaded.markedForDeletion || !lstrcmpiA(markedName, s.keyName);
+            // A change goes on while the service can take it, with the
+            // administrator's fields; else the service is shown as it is.
+            editing &= !marked;
+            if (editing) {
+                ShowChangedService(window, s.keyName);
+            } else {
+                ShowLoadedService(window, s, marked);
+                KeepUnheldFields(loaded.unheld);
+            }
             lstrcpynA(shownService, s.keyName, sizeof(shownService));
         } else {
             if (keyNameRejected) {
@@ -302,7 +372,8 @@ void RefreshForm(HWND window)
                 keyNameRejected = 0;
             }
             if (scmAccessDenied) {
-                EnableFormBody(window, FALSE);
+                editing = false;
+                EnableFormBody(window, BodyGreyed);
             } else {
                 ShowNewService(window);
             }

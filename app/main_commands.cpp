@@ -7,6 +7,7 @@
 #include "app/command_verdict.h"
 #include "app/file_picker.h"
 #include "app/form_text.h"
+#include "app/service_setup.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "service/command_script.h"
@@ -95,11 +96,22 @@ void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
 
 static void InstallFromForm(HWND window)
 {
-    if (CommandsHeld() || !ReadFormSettings(window, "Install", &serviceSettings))
+    ServiceSettings &s = serviceSettings;
+    if (CommandsHeld() || !ReadFormSettings(window, "Install", &s))
         return;
-    if (RunOnSettings(&serviceSettings, Install) == 1)
-        ShowSuccess(window);
-    RefreshForm(window);
+    if (!PasswordFitsAccount(window, "Install", s.accountName, s.password) ||
+        !AccountMayGoOn(window, "Error Creating the new service!", s.accountName)) {
+        SecureZeroMemory(s.password, sizeof(s.password));
+        return;
+    }
+    char account[FieldSize];
+    lstrcpynA(account, s.accountName, sizeof(account));
+    const SetupDone done = {s.keyName, "created", account[0] ? account : nullptr,
+                            s.startType == DelayedAutoStart ? 1 : -1, nullptr};
+    if (RunOnSettings(&s, Install) == 1)
+        FinishSetup(window, &done, RefreshForm);
+    else
+        RefreshForm(window);
 }
 
 static void RemoveAfterQuestion(HWND window)
@@ -208,7 +220,15 @@ void OnMainCommand(HWND window, WPARAM wParam)
         ShowAboutBox(window, mainIcon);
         break;
     case InstallButton:
-        InstallFromForm(window);
+        if (Editing())
+            ApplyChange(window);
+        else if (ShownService()[0])
+            BeginChange(window);
+        else
+            InstallFromForm(window);
+        break;
+    case IDCANCEL:
+        CancelChange(window);
         break;
     case RemoveButton:
         RemoveAfterQuestion(window);

@@ -42,7 +42,7 @@ const FormTextField formTextFields[FormTextFieldCount] = {
     {PasswordField, FieldSize, "Password"},
 };
 
-static void Refuse(HWND window, const char *verb, const char *text)
+void RefuseCommand(HWND window, const char *verb, const char *text)
 {
     char caption[64], full[320];
     wsprintfA(caption, "Tarnex Cannot %s the Service", verb);
@@ -60,7 +60,7 @@ static void RefuseField(HWND window, const char *verb, const FormTextField &fiel
                   field.size - 1);
     else
         wsprintfA(text, "%s holds characters that the system's code page cannot represent.", field.name);
-    Refuse(window, verb, text);
+    RefuseCommand(window, verb, text);
 }
 
 // What the form cannot stand for as typed: a field of the service shown
@@ -131,7 +131,7 @@ static char *RecordText(ServiceSettings *s, int index)
 
 // A form that the record would hold other than as typed is refused, with a
 // box naming the field: a service of another name or settings would result.
-bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *s)
+bool ReadFormFields(HWND window, const char *verb, ServiceSettings *s)
 {
     for (int i = 0; i < FormTextFieldCount; i++)
         if (!ReadFormField(window, verb, i, RecordText(s, i))) {
@@ -143,10 +143,17 @@ bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *s)
     s->startType = SelectedOption(window, StartTypeList, StartTypeOptions);
     s->errorControl = SelectedOption(window, ErrorControlList, ErrorControlOptions);
     ReadGroup(window, s->loadOrderGroup);
+    return true;
+}
+
+bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *s)
+{
+    if (!ReadFormFields(window, verb, s))
+        return false;
     char text[256];
     if (const char *unfit = Unfit(window, s, text)) {
         SecureZeroMemory(s->password, sizeof(s->password));
-        Refuse(window, verb, unfit);
+        RefuseCommand(window, verb, unfit);
         return false;
     }
     DependencyTextToList(s->dependencies, sizeof(s->dependencies));

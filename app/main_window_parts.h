@@ -35,12 +35,22 @@ bool ReadFormField(HWND window, const char *verb, int index, char *text);
 // Reads the whole form as Install takes it; false, the password wiped,
 // after a refusal.
 bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
+// Reads the form's fields as typed, the dependencies as their text, with
+// the refusals of each field alone.
+bool ReadFormFields(HWND window, const char *verb, ServiceSettings *settings);
+// Refuses the command (its verb in the title) for the reason text.
+void RefuseCommand(HWND window, const char *verb, const char *text);
 // The fields of the shown service that the program's code page cannot hold
 // (UnheldField bits), which the form shows empty: kept as the template of a
 // new service, such a field is refused until it is typed anew.
 void KeepUnheldFields(DWORD unheld);
 // A field was changed (its control's identifier): what it holds is typed.
 void ForgetUnheldField(int id);
+
+// form_edit.cpp: the change of the shown service in place.
+void BeginChange(HWND window);
+void ApplyChange(HWND window);
+void CancelChange(HWND window);
 
 // main_commands.cpp: a click of one of the window's buttons but Close, and
 // the end of a command that ran off the window's thread.
@@ -68,3 +78,9 @@ void KeepMarkedForDeletion(const char *keyName);
 // The installed service the form shows at the last refresh; empty when it
 // shows none.
 const char *ShownService();
+// The shown service's form is given back for a change: the refresh no
+// longer writes its fields, and only Apply is a command. It ends when the
+// change is applied or cancelled, and when the service goes.
+bool Editing();
+void BeginEditing(HWND window);
+void EndEditing(HWND window);

@@ -198,9 +198,9 @@ static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
     AppendOption(&script, L"binpath=", s->binaryPath, "Binary Path");
     Append(&script, L" type= ");
     Append(&script, type);
-    if (s->startType < 5) {
+    if (s->startType < 5 || s->startType == DelayedAutoStart) {
         Append(&script, L" start= ");
-        Append(&script, StartWords[s->startType]);
+        Append(&script, s->startType == DelayedAutoStart ? L"delayed-auto" : StartWords[s->startType]);
     }
     if (s->errorControl < 4) {
         Append(&script, L" error= ");
@@ -223,7 +223,12 @@ static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
         if (!EndLine(&script, refusal))
             return false;
     }
-    if (AccountTakesPassword(KindOfAccount(s->accountName))) {
+    const AccountKind account = KindOfAccount(s->accountName);
+    if (NeedsServiceLogonRight(account))
+        Append(&script, L"rem The account needs the right to log on as a service: the Services console grants it "
+                        L"when the account is set there, or give it by policy (User Rights Assignment, "
+                        L"\"Log on as a service\").\r\n");
+    if (AccountTakesPassword(account)) {
         Append(&script, L"rem The account logs on with its password, which is not copied: give it with\r\n");
         Append(&script, L"rem sc.exe config ");
         AppendArgument(&script, s->keyName, "Key Name");
@@ -319,7 +324,7 @@ bool WriteInstalledServiceScript(const char *keyName, WCHAR *text, char *refusal
                                               dependencies,
                                               OrEmpty(c->lpServiceStartName),
                                               c->dwServiceType,
-                                              c->dwStartType,
+                                              installed.delayedAutoStart ? DelayedAutoStart : c->dwStartType,
                                               c->dwErrorControl};
             written = WriteScript(&scripted, text, refusal);
         }

@@ -29,6 +29,7 @@ DWORD ReadInstalledService(const char *keyName, InstalledService *service)
 {
     ScmFailure failure = {};
     QUERY_SERVICE_CONFIGW fixed, *config = nullptr;
+    bool delayed = false;
     DWORD needed = 0, error = ERROR_SUCCESS;
     LockServiceManager();
     SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
@@ -55,6 +56,8 @@ DWORD ReadInstalledService(const char *keyName, InstalledService *service)
         error = GetLastError();
         GlobalFree(config);
         config = nullptr;
+    } else {
+        delayed = config->dwStartType == SERVICE_AUTO_START && DelayedAutoStartOf(handle);
     }
 
 done:
@@ -64,7 +67,7 @@ done:
         scmCalls.closeServiceHandle(scm);
     UnlockServiceManager();
     if (config)
-        *service = {config, ReadDescription(keyName)};
+        *service = {config, ReadDescription(keyName), delayed};
     return error;
 }
 

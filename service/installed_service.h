@@ -7,6 +7,7 @@
 struct InstalledService {
     QUERY_SERVICE_CONFIGW *config;  // one block, its texts in it
     WCHAR *description;             // the stored "Description", or null
+    bool delayedAutoStart;          // an automatic start, delayed
 };
 
 // Reads the service keyName; 0, or the failing call's error code with

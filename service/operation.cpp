@@ -207,7 +207,8 @@ static void LoadServiceConfig(SC_HANDLE service, char *binaryPath, char *display
             loaded->unheld |= field.bit;
     ReadServiceKey(keyName, description, loaded);
     *serviceType = config->dwServiceType;
-    *startType = config->dwStartType;
+    *startType = config->dwStartType == SERVICE_AUTO_START && DelayedAutoStartOf(service) ? DelayedAutoStart
+                                                                                          : config->dwStartType;
     *errorControl = config->dwErrorControl;
     DependencyListToText(dependencies, LongFieldSize);
 
@@ -268,7 +269,9 @@ static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, cha
     if (operation == Install) {
         char quoted[FieldSize + 2];
         const char *path = QuotedBinaryPath(binaryPath, *serviceType, quoted);
-        service = scmCalls.createService(scm, keyName, displayName, *desiredAccess, *serviceType, *startType,
+        // Delayed, it is created automatic: the delay is a setting of its own.
+        service = scmCalls.createService(scm, keyName, displayName, *desiredAccess, *serviceType,
+                                         *startType == DelayedAutoStart ? SERVICE_AUTO_START : *startType,
                                          *errorControl, path ? path : binaryPath, loadOrderGroup, nullptr,
                                          dependencies, account, password);
         if (!service) {

@@ -14,7 +14,9 @@ extern LONG scmAccessDenied;
 // Takes the twelve ServiceSettings fields in record order: texts as buffers of
 // FieldSize (description and dependencies LongFieldSize) bytes, numbers by
 // reference. Returns 1 on success, 0 on a failure that it has already shown
-// (QueryStatus: 1 while the service is not stopped). Install wipes password.
+// (QueryStatus: 1 while the service is not stopped). Install wipes password,
+// and makes a delayed automatic start an automatic one (SetDelayedAutoStart
+// delays it). LoadConfig reads a delayed one as DelayedAutoStart.
 // Start, Stop and Remove follow the service to its end on the calling
 // thread (see service_command.h) and show what failed as any failure.
 LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, char *description,

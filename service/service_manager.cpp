@@ -2,7 +2,8 @@
 #include "service/service_manager.h"
 
 ScmCalls scmCalls = {OpenServiceA,       QueryServiceConfigW,    OpenSCManagerA, CreateServiceA,
-                     CloseServiceHandle, EnumDependentServicesW, StartServiceA,  ControlService};
+                     CloseServiceHandle, EnumDependentServicesW, StartServiceA,  ControlService,
+                     QueryServiceConfig2W, ChangeServiceConfig2W};
 
 const char ConnectFailure[] = "Error 0pening a Connection to the SCM!";
 const char OpenFailure[] = "Error 0pening a Service of the SCM!";
@@ -34,4 +35,13 @@ SC_HANDLE OpenNamedService(SC_HANDLE scm, const char *name, DWORD access, ScmFai
     if (!service)
         *failure = {OpenFailure, GetLastError()};
     return service;
+}
+
+bool DelayedAutoStartOf(SC_HANDLE service)
+{
+    SERVICE_DELAYED_AUTO_START_INFO info = {};
+    DWORD needed;
+    return scmCalls.queryServiceConfig2(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, reinterpret_cast<BYTE *>(&info),
+                                        sizeof(info), &needed) &&
+           info.fDelayedAutostart;
 }

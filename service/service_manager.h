@@ -32,6 +32,9 @@ struct ScmCalls {
     // and the command.
     decltype(&StartServiceA) startService;
     decltype(&ControlService) controlService;
+    // Settings Wine's service manager does not keep: the delayed start.
+    decltype(&QueryServiceConfig2W) queryServiceConfig2;
+    decltype(&ChangeServiceConfig2W) changeServiceConfig2;
 };
 extern ScmCalls scmCalls;
 
@@ -60,3 +63,8 @@ SC_HANDLE ConnectServiceManager(DWORD access, ScmFailure *failure);
 // The service name opened with access, or null with the failure said. The
 // caller holds the lock.
 SC_HANDLE OpenNamedService(SC_HANDLE scm, const char *name, DWORD access, ScmFailure *failure);
+
+// Whether an automatic start of the service (opened with
+// SERVICE_QUERY_CONFIG) is delayed; false when the service manager cannot
+// say (Wine's refuses to). The caller holds the lock.
+bool DelayedAutoStartOf(SC_HANDLE service);

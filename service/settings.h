@@ -25,6 +25,12 @@ struct ServiceSettings {
     char password[FieldSize];
 };
 
+// The start type of the form's "SERVICE_AUTO_START (DELAYED)": an automatic
+// start that Windows delays until the others have started. The service
+// manager keeps it as an automatic start and a setting of its own, so this
+// value never reaches it.
+constexpr DWORD DelayedAutoStart = 0x100 | SERVICE_AUTO_START;
+
 // A fixed table of displayed names and SCM values. Names are stored in
 // fields of nameWidth bytes; rows are in alphabetical order, and a row's
 // position is its index in the list that shows it.

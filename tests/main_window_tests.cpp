@@ -5,6 +5,7 @@
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
+#include "service/service_account.h"
 #include "service/operation.h"
 #include "skin/color.h"
 #include "skin/record.h"
@@ -18,6 +19,7 @@
 #include "tests/support/seams.h"
 #include "tests/support/services.h"
 
+#include <ntstatus.h>
 #include <shellapi.h>
 #include <stddef.h>
 
@@ -64,8 +66,9 @@ static void PrintTo(const FormState &s, std::ostream *out)
 constexpr FormState Empty = {true, false, false, false, false, false, false};
 constexpr FormState NewWithPath = {true, true, false, false, false, false, false};
 constexpr FormState NewWithoutPath = {true, false, false, false, false, false, false};
-constexpr FormState Stopped = {false, false, true, true, false, true, false};
-constexpr FormState Active = {false, false, true, false, true, false, true};
+// A shown service, its Install button Change.
+constexpr FormState Stopped = {false, true, true, true, false, true, false};
+constexpr FormState Active = {false, true, true, false, true, false, true};
 // A service marked for deletion, or one a command runs on: no command.
 constexpr FormState NoCommand = {false, false, false, false, false, false, false};
 
@@ -207,7 +210,7 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
         ASSERT_TRUE(Shows(window, Stopped));
         EXPECT_EQ(SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0), CB_ERR);
         EXPECT_EQ(SelectedText(window, LoadOrderGroupList), "TARNEXNOSUCHGROUP");  // not in the group order
-        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 2);  // demand start
+        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 3);  // demand start
         // The group goes from the list with its service, and comes back with it.
         TypeText(window, KeyNameField, boot.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
@@ -550,7 +553,7 @@ TEST_F(MainWindow, AProtectedServiceIsShownAndOnlyWhatItRefusesFails)
         Refresh(window);
         HWND box = WaitForMessageBox();
         ASSERT_TRUE(box);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, InstallButton)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, InstallButton)));  // as Change
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, RemoveButton)));
         AnswerBox(box, IDOK);
 
@@ -1136,4 +1139,134 @@ TEST_F(MainWindow, CopyAsCommandsMakesTheServiceTheFormDescribes)
                                   "ObjectName    REG_SZ    .\\someone", "Description    REG_SZ    " + description};
     for (const std::string &value : values)
         EXPECT_NE(reg.find(value), std::string::npos) << value << "\n" << reg;
+}
+
+// Changed in place, a running service keeps everything not changed; what
+// was changed is what the service manager then holds.
+TEST_F(MainWindow, AServiceIsChangedInPlace)
+{
+    const TestService service("Changed", "run"), other("Taken", "run");
+    RunAndCapture("sc start " + service.name);
+    constexpr FormState Changing = {true, true, false, false, false, false, true};
+    DriveMainWindow([&](HWND window) {
+        TypeText(window, KeyNameField, service.name.c_str());
+        ASSERT_TRUE(Shows(window, Active));
+        EXPECT_EQ(ControlText(window, InstallButton), "C&hange");
+        // Escape ends the change, and the refresh never writes over it.
+        for (int key : {int(IDCANCEL), int(InstallButton)}) {
+            SCOPED_TRACE(key);
+            ASSERT_TRUE(Press(window, InstallButton));
+            // Not renamed, and not the desired access, which is Install's.
+            EXPECT_TRUE(WaitUntil([&] {
+                return StateOf(window) == Changing && ControlText(window, InstallButton) == "A&pply" &&
+                       !IsWindowEnabled(GetDlgItem(window, KeyNameField)) &&
+                       !IsWindowEnabled(GetDlgItem(window, KeyNamePicker)) &&
+                       !IsWindowEnabled(GetDlgItem(window, DesiredAccessList));
+            }));
+            TypeText(window, DisplayNameField, ("Display " + other.name).c_str());
+            Refresh(window);
+            EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + other.name);
+            PostMessageA(window, WM_COMMAND, key, 0);
+            if (key == IDCANCEL) {
+                EXPECT_TRUE(Shows(window, Active));
+                EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + service.name);
+            } else {  // another service's display name
+                EXPECT_EQ(AnswerMessageBox(IDOK).text, "Error 1078: Duplicate service name.\r\n");
+            }
+        }
+        EXPECT_TRUE(Shows(window, Changing));
+        TypeText(window, DisplayNameField, "Changed in place");
+        TypeText(window, BinaryPathField, service.Command("slowstop").c_str());
+        TypeText(window, DependenciesField, other.name.c_str());
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text,
+                  "Service Operation Succeeds!\r\nThe change takes effect when the service next starts.");
+        EXPECT_TRUE(Shows(window, Active));
+        EXPECT_EQ(ControlText(window, DisplayNameField), "Changed in place");
+    });
+    const WideServiceConfig config = ReadWideServiceConfig(Wide(service.name));
+    EXPECT_EQ(config.displayName, L"Changed in place");
+    EXPECT_EQ(config.binaryPath, Wide(service.Command("slowstop")));
+    EXPECT_NE(RegistryOf(service.name).find("DependOnService    REG_MULTI_SZ    " + other.name), std::string::npos);
+}
+
+// The service manager's delayed start and the account's right to log on as
+// a service, as Windows keeps them: Wine keeps neither.
+static bool delayedKept;
+static BOOL WINAPI ChangeDelayed(SC_HANDLE service, DWORD level, void *info)
+{
+    if (level != SERVICE_CONFIG_DELAYED_AUTO_START_INFO)
+        return ChangeServiceConfig2W(service, level, info);
+    delayedKept = static_cast<SERVICE_DELAYED_AUTO_START_INFO *>(info)->fDelayedAutostart;
+    return TRUE;
+}
+static BOOL WINAPI QueryDelayed(SC_HANDLE service, DWORD level, BYTE *info, DWORD size, DWORD *needed)
+{
+    if (level != SERVICE_CONFIG_DELAYED_AUTO_START_INFO)
+        return QueryServiceConfig2W(service, level, info, size, needed);
+    reinterpret_cast<SERVICE_DELAYED_AUTO_START_INFO *>(info)->fDelayedAutostart = delayedKept;
+    return TRUE;
+}
+static std::vector<std::wstring> granted;
+static NTSTATUS grantAnswer;
+static NTSTATUS NTAPI NoRights(LSA_HANDLE, PSID, LSA_UNICODE_STRING **, ULONG *count)
+{
+    *count = 0;
+    return STATUS_OBJECT_NAME_NOT_FOUND;
+}
+static NTSTATUS NTAPI Grant(LSA_HANDLE, PSID, LSA_UNICODE_STRING *rights, ULONG)
+{
+    granted.push_back(std::wstring(rights->Buffer, rights->Length / sizeof(WCHAR)));
+    return grantAnswer;
+}
+
+TEST_F(MainWindow, DelayedStartAndTheAccountsRightAreSetOrSaidNotToBe)
+{
+    const TestService first("Delayed"), second("Kept"), unknown("Unknown");
+    char user[MAX_PATH];
+    DWORD length = sizeof(user);
+    GetUserNameA(user, &length);
+    const std::string account = std::string(".\\") + user;
+    const ScopedOverride rights(logonRightCalls.enumerateRights, NoRights);
+    const ScopedOverride grant(logonRightCalls.addRights, Grant);
+    DriveMainWindow([&](HWND window) {
+        auto install = [&](const TestService &service, const char *who, int answer) {
+            TypeText(window, KeyNameField, service.name.c_str());
+            TypeText(window, BinaryPathField, service.Command().c_str());
+            TypeText(window, DisplayNameField, service.name.c_str());
+            TypeText(window, AccountNameField, who);
+            SendDlgItemMessageA(window, StartTypeList, CB_SETCURSEL, 1, 0);  // delayed
+            EXPECT_TRUE(Shows(window, NewWithPath));
+            EXPECT_TRUE(Press(window, InstallButton));
+            return AnswerMessageBox(answer);
+        };
+        // Not found: asked, and nothing made on No.
+        EXPECT_NE(install(unknown, ".\\NoSuchUser", IDNO).text.find("Error 1332: "), std::string::npos);
+        EXPECT_FALSE(ServiceExists(unknown.name));
+        // Wine refuses the delay: the start is automatic, and said so.
+        EXPECT_EQ(install(first, account.c_str(), IDOK).text,
+                  "Service Operation Succeeds!\r\nThe start is automatic, not delayed: the system refused to delay "
+                  "it.\r\nError 124: Invalid level.\r\n\r\nThe account " + account +
+                      " was granted the right to log on as a service.");
+        EXPECT_EQ(granted, std::vector<std::wstring>({L"SeServiceLogonRight"}));
+        EXPECT_NE(RegistryOf(first.name).find("Start    REG_DWORD    0x2"), std::string::npos);
+        // Kept as Windows keeps it, shown and copied; a grant refused is said
+        // after the service was made.
+        const ScopedOverride change(scmCalls.changeServiceConfig2, ChangeDelayed);
+        const ScopedOverride query(scmCalls.queryServiceConfig2, QueryDelayed);
+        grantAnswer = STATUS_ACCESS_DENIED;
+        EXPECT_EQ(install(second, account.c_str(), IDOK).text, "Service Operation Succeeds!");
+        EXPECT_EQ(AnswerMessageBox(IDOK).caption, "Error Granting the Right to Log On");
+        EXPECT_TRUE(Shows(window, Stopped));
+        EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 1);
+        EXPECT_NE(CopiedCommands(window).find(L" start= delayed-auto "), std::wstring::npos);
+        // A virtual account takes no password.
+        ASSERT_TRUE(Press(window, InstallButton));
+        TypeText(window, AccountNameField, "NT SERVICE\\Kept");
+        TypeText(window, PasswordField, "secret");
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Password: the account NT SERVICE\\Kept logs on without one; leave it "
+                                               "empty. Nothing was done.");
+    });
+    grantAnswer = 0;
 }

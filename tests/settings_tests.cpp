@@ -34,6 +34,7 @@ TEST(OptionTables, HoldTheFormsRowsInOrder)
         {&ServiceTypeOptions, "SERVICE_WIN32_OWN_PROCESS", 0x010, true},
         {&ServiceTypeOptions, "SERVICE_WIN32_SHARE_PROCESS", 0x020},
         {&StartTypeOptions, "SERVICE_AUTO_START", 2, true},
+        {&StartTypeOptions, "SERVICE_AUTO_START (DELAYED)", 0x102},  // the form's own, never the SCM's
         {&StartTypeOptions, "SERVICE_BOOT_START", 0},
         {&StartTypeOptions, "SERVICE_DEMAND_START", 3},
         {&StartTypeOptions, "SERVICE_DISABLED", 4},

@@ -1,0 +1,89 @@
+// The account and the delayed start of a service made or changed.
+#include "app/service_setup.h"
+
+#include "app/main_window_parts.h"
+#include "service/error_report.h"
+#include "service/service_account.h"
+#include "service/service_change.h"
+#include "service/settings.h"
+
+static void WideAccount(const char *account, WCHAR *wide)
+{
+    if (!MultiByteToWideChar(ProgramCodePage(), 0, account, -1, wide, FieldSize))
+        wide[0] = L'\0';
+}
+
+bool PasswordFitsAccount(HWND window, const char *verb, const char *account, const char *password)
+{
+    WCHAR wide[FieldSize];
+    WideAccount(account, wide);
+    if (!password[0] || AccountTakesPassword(KindOfAccount(wide)))
+        return true;
+    char text[FieldSize + 128];
+    wsprintfA(text, "Password: the account %s logs on without one; leave it empty.", account[0] ? account
+                                                                                                  : "LocalSystem");
+    RefuseCommand(window, verb, text);
+    return false;
+}
+
+bool AccountMayGoOn(HWND window, const char *caption, const char *account)
+{
+    WCHAR wide[FieldSize];
+    WideAccount(account, wide);
+    if (!NeedsServiceLogonRight(KindOfAccount(wide)))
+        return true;
+    PSID sid;
+    const DWORD error = ResolveAccount(wide, &sid);
+    if (!error) {
+        LocalFree(sid);
+        return true;
+    }
+    char failure[FailureTextSize], text[FieldSize + FailureTextSize + 160];
+    FormatSystemError(error, failure);
+    wsprintfA(text,
+              "The account %s was not found:\r\n%s\r\nThe service cannot start until it logs on with an account "
+              "that is. Go on all the same?",
+              account, failure);
+    return MessageBoxA(window, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND))
+{
+    char text[2 * FieldSize + FailureTextSize + 512];
+    char *end = text + wsprintfA(text, "Service Operation Succeeds!");
+    if (done->note)
+        end += wsprintfA(end, "\r\n%s", done->note);
+    UINT icon = MB_ICONEXCLAMATION;
+    if (done->delayed >= 0) {
+        if (const DWORD error = SetDelayedAutoStart(done->keyName, done->delayed == 1)) {
+            end += wsprintfA(end, done->delayed == 1 ? "\r\nThe start is automatic, not delayed: the system refused "
+                                                       "to delay it.\r\n"
+                                                     : "\r\nThe automatic start is still delayed: the system "
+                                                       "refused to change it.\r\n");
+            FormatSystemError(error, end);
+            end += lstrlenA(end);
+            icon = MB_ICONWARNING;
+        }
+    }
+    WCHAR account[FieldSize];
+    WideAccount(done->account ? done->account : "", account);
+    bool granted = false;
+    DWORD grantError = 0;
+    if (done->account && NeedsServiceLogonRight(KindOfAccount(account))) {
+        grantError = EnsureServiceLogonRight(account, &granted);
+        if (granted)
+            wsprintfA(end, "\r\nThe account %s was granted the right to log on as a service.", done->account);
+    }
+    settled(window);
+    MessageBoxA(window, text, "Tarnex", MB_OK | icon);
+    if (!grantError)
+        return;
+    char failure[FailureTextSize];
+    FormatSystemError(grantError, failure);
+    wsprintfA(text,
+              "The service %s was %s, but its account %s was not granted the right to log on as a service:\r\n%s"
+              "\r\nGrant it with the Local Security Policy (User Rights Assignment, \"Log on as a service\"): "
+              "till then the service cannot start.",
+              done->keyName, done->done, done->account, failure);
+    ReportFailure(window, "Error Granting the Right to Log On", text);
+}

@@ -1,0 +1,27 @@
+// What Install and Apply do beside their main call: the account looked at
+// before, the delayed start and the account's right to log on as a service
+// set after, and the box that says how it went.
+#pragma once
+
+#include <windows.h>
+
+// A password typed for an account that takes none (the system's own, a
+// virtual or a managed one) is refused, naming the field; false then.
+bool PasswordFitsAccount(HWND window, const char *verb, const char *account, const char *password);
+// An account that needs the right to log on as a service and is not found
+// is named, with the system's text, in a question titled caption; false on
+// No, and nothing is done.
+bool AccountMayGoOn(HWND window, const char *caption, const char *account);
+
+// What was done, and what is still to set.
+struct SetupDone {
+    const char *keyName;
+    const char *done;     // "created" or "changed"
+    const char *account;  // set now, for its right; null when not
+    int delayed;          // 1 to delay an automatic start, 0 to no longer, -1 as it is
+    const char *note;     // a line more for the success box; null when none
+};
+// Sets what is still to set, lets the window show the service as it now
+// is (settled), and says how it went: the success box with what it says
+// beside, and the failure of a right not granted after it.
+void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND window));
