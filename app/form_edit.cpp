@@ -96,11 +96,9 @@ void ApplyChange(HWND window)
     const bool pathChanged = strcmp(after.binaryPath, before.binaryPath) != 0;
     if (pathChanged) {
         char quoted[FieldSize + 2];
-        const char *installed = QuotedBinaryPath(after.binaryPath, after.serviceType, quoted);
-        if (!installed) {
-            RefuseCommand(window, "Change",
-                          "Binary Path holds blanks, and where its program ends cannot be told: put the program's "
-                          "path in quotes.");
+        const char *installed;
+        if (const char *refusal = InstalledBinaryPath(after.binaryPath, after.serviceType, quoted, &installed)) {
+            RefuseCommand(window, "Change", refusal);
             SecureZeroMemory(after.password, sizeof(after.password));
             return;
         }

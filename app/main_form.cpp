@@ -72,18 +72,16 @@ static const char *Unfit(HWND window, const ServiceSettings *s, char *text)
     for (const auto &field : unheldFields)
         if (untyped & field.bit) {
             wsprintfA(text,
-                      "%s of the service shown before holds characters that the system's code page cannot "
-                      "represent, and the form shows it without them: type it anew.",
+                      "%s of the service shown before is more than the form could show (characters the system's "
+                      "code page cannot represent, or more than the field holds): type it anew.",
                       field.name);
             return text;
         }
     if (SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0) < 0)
         return "Service Type shows no type: the service shown before has one the list does not hold. Choose one.";
     char quoted[FieldSize + 2];
-    if (!QuotedBinaryPath(s->binaryPath, s->serviceType, quoted))
-        return "Binary Path holds blanks, and where its program ends cannot be told: put the program's path in "
-               "quotes.";
-    return nullptr;
+    const char *installed;
+    return InstalledBinaryPath(s->binaryPath, s->serviceType, quoted, &installed);
 }
 
 bool ReadFormField(HWND window, const char *verb, int index, char *text)

@@ -13,12 +13,23 @@ enum PathQuoting {
     PathUnclear,    // blanks, and where the program ends cannot be told
 };
 
-// A Win32 service's unquoted path with blanks is quoted up to its program:
-// the whole path when it names an existing file, else up to the first part
-// that ends in ".exe" and is followed by a blank or the end, whether or
-// not that file is here (the path may be meant for another machine).
-// Without such a part, a path whose first part names a file here stays as
-// written, as the service manager tries that part first. The quoted path
-// is written to quoted (count characters) when it fits, else the path
-// stays as written.
-PathQuoting QuoteBinaryPath(const WCHAR *path, DWORD serviceType, WCHAR *quoted, DWORD count);
+// A Win32 service's unquoted path whose program has blanks in it is quoted
+// up to its program: the first part that ends in ".exe" before the
+// arguments (a part that begins with '-', '/' or a quote), whether or not
+// that file is here; without one, the first part when it has an extension
+// of its own, which needs no quotes. Looked at here (Install, not a copy for
+// other machines), a path that names an existing file as a whole is quoted
+// whole, and one without ".exe" up to its first part that names a file, as
+// the service manager finds it. The quoted path goes to quoted, which holds
+// two characters more than path.
+PathQuoting QuoteBinaryPath(const WCHAR *path, DWORD serviceType, bool here, WCHAR *quoted);
+
+// The program file the service manager runs for binaryPath, its environment
+// strings expanded: a leading quoted part; else the shortest part up to a
+// blank that names an existing file, with ".exe" added to a part without an
+// extension, as CreateProcess tries them (a name without a folder is looked
+// for as this process looks for it). When none exists, the program as
+// written (see QuoteBinaryPath), or the whole text. Drivers' kernel paths
+// are not understood. False, program unchanged, for an empty path or a
+// program that does not fit count characters.
+bool ProgramOfBinaryPath(const WCHAR *binaryPath, WCHAR *program, DWORD count);

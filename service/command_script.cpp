@@ -246,27 +246,37 @@ static void Widen(const char *text, WCHAR *wide, DWORD size)
         wide[0] = L'\0';
 }
 
-static void RefuseUnclearPath(char *refusal)
+// The binary path as the script passes it, for another machine: quoted up
+// to its program wherever the program is (quoted holds two characters more
+// than path); null, with the refusal said, when its program cannot be told.
+static const WCHAR *ScriptedPath(const WCHAR *path, DWORD serviceType, WCHAR *quoted, char *refusal)
 {
-    lstrcpyA(refusal, "Binary Path holds blanks, and where its program ends cannot be told: put the program's "
-                      "path in quotes.");
+    switch (QuoteBinaryPath(path, serviceType, false, quoted)) {
+    case PathUnclear:
+        lstrcpyA(refusal, "Binary Path holds blanks, and where its program ends cannot be told: put the program's "
+                          "path in quotes.");
+        return nullptr;
+    case PathQuoted:
+        return quoted;
+    case PathAsWritten:
+        break;
+    }
+    return path;
 }
 
 bool WriteNewServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
 {
-    char quotedPath[FieldSize + 2];
-    const char *binaryPath = QuotedBinaryPath(s->binaryPath, s->serviceType, quotedPath);
-    if (!binaryPath) {
-        RefuseUnclearPath(refusal);
-        return false;
-    }
-    WCHAR name[FieldSize], path[FieldSize + 2], display[FieldSize], group[FieldSize], account[FieldSize];
+    WCHAR name[FieldSize], written[FieldSize], quoted[FieldSize + 2], display[FieldSize], group[FieldSize];
+    WCHAR account[FieldSize];
     WCHAR description[LongFieldSize], dependencies[LongFieldSize];
     char dependencyText[LongFieldSize];
     memcpy(dependencyText, s->dependencies, sizeof(dependencyText));
     DependencyListToText(dependencyText, sizeof(dependencyText));
     Widen(s->keyName, name, FieldSize);
-    Widen(binaryPath, path, FieldSize + 2);
+    Widen(s->binaryPath, written, FieldSize);
+    const WCHAR *path = ScriptedPath(written, s->serviceType, quoted, refusal);
+    if (!path)
+        return false;
     Widen(s->displayName, display, FieldSize);
     Widen(s->description, description, LongFieldSize);
     Widen(s->loadOrderGroup, group, FieldSize);
@@ -311,13 +321,10 @@ bool WriteInstalledServiceScript(const char *keyName, WCHAR *text, char *refusal
                 lstrcatW(dependencies, L"/");
             lstrcatW(dependencies, d);
         }
-        const WCHAR *path = c->lpBinaryPathName ? c->lpBinaryPathName : L"";
-        const PathQuoting quoting = QuoteBinaryPath(path, c->dwServiceType, quoted, pathLength + 3);
-        if (quoting == PathUnclear) {
-            RefuseUnclearPath(refusal);
-        } else {
+        const WCHAR *path = ScriptedPath(OrEmpty(c->lpBinaryPathName), c->dwServiceType, quoted, refusal);
+        if (path) {
             const ScriptedService scripted = {name,
-                                              quoting == PathQuoted ? quoted : path,
+                                              path,
                                               OrEmpty(c->lpDisplayName),
                                               OrEmpty(installed.description),
                                               OrEmpty(c->lpLoadOrderGroup),

@@ -15,7 +15,6 @@ constexpr DWORD MaxDescriptors = 1024;
 constexpr DWORD MaxThunks = 4096;
 // How much of a file is viewed at most.
 constexpr SIZE_T ImageViewLimit = 64 * 1024 * 1024;
-static const WCHAR Blanks[] = L" \t";
 
 template <typename Function>
 static Function KernelFunction(const char *name)
@@ -28,71 +27,6 @@ MachineCalls machineCalls = {
     KernelFunction<decltype(MachineCalls::isWow64Process2)>("IsWow64Process2"),
     KernelFunction<decltype(MachineCalls::getMachineTypeAttributes)>("GetMachineTypeAttributes"),
 };
-
-// The file CreateProcess runs for name: ".exe" is added to a name without
-// an extension, and a directory is no program. found holds MAX_PATH
-// characters, as CreateProcess's own search does.
-static bool FindProgram(const WCHAR *name, WCHAR *found)
-{
-    const DWORD length = *name ? SearchPathW(nullptr, name, L".exe", MAX_PATH, found, nullptr) : 0;
-    const DWORD attributes = length && length < MAX_PATH ? GetFileAttributesW(found) : INVALID_FILE_ATTRIBUTES;
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-static bool EndsInExe(const WCHAR *name)
-{
-    const int length = lstrlenW(name);
-    return length >= 4 && !lstrcmpiW(name + length - 4, L".exe");
-}
-
-// The program of an expanded binary path: found, or a part of text cut
-// where the program's name ends.
-static const WCHAR *ChooseProgram(WCHAR *text, WCHAR *found)
-{
-    WCHAR *start = text + wcsspn(text, Blanks);
-    if (*start == L'"') {
-        start++;
-        start[wcscspn(start, L"\"")] = L'\0';
-        return FindProgram(start, found) ? found : start;
-    }
-    // Unquoted, "C:\Program Files\x.exe" is "C:\Program.exe" when that
-    // exists: each blank ends a candidate, shortest first.
-    WCHAR *exeEnd = nullptr;
-    for (WCHAR *end = start;; end += wcsspn(end, Blanks)) {
-        end += wcscspn(end, Blanks);
-        const WCHAR kept = *end;
-        *end = L'\0';
-        if (FindProgram(start, found))
-            return found;
-        if (!exeEnd && EndsInExe(start))
-            exeEnd = end;
-        *end = kept;
-        if (!kept)
-            break;
-    }
-    if (exeEnd)
-        *exeEnd = L'\0';
-    return start;
-}
-
-bool ProgramOfBinaryPath(const WCHAR *binaryPath, WCHAR *program, DWORD count)
-{
-    bool fits = false;
-    // The service manager expands the environment strings of every path.
-    const DWORD size = ExpandEnvironmentStringsW(binaryPath, nullptr, 0);
-    WCHAR *text = size ? static_cast<WCHAR *>(GlobalAlloc(GMEM_FIXED, size * sizeof(WCHAR))) : nullptr;
-    if (text && ExpandEnvironmentStringsW(binaryPath, text, size) <= size) {
-        WCHAR found[MAX_PATH];
-        const WCHAR *chosen = ChooseProgram(text, found);
-        const DWORD length = lstrlenW(chosen);
-        fits = length && length < count;
-        if (fits)
-            memcpy(program, chosen, (length + 1) * sizeof(WCHAR));
-    }
-    if (text)
-        GlobalFree(text);
-    return fits;
-}
 
 // The image as the check reads it, and what a failed read makes of it.
 struct ImageView {

@@ -35,16 +35,6 @@ enum ImageKind : unsigned {
     ImageIsDirectory = 8,
 };
 
-// The program file the service manager runs for binaryPath, its environment
-// strings expanded: a leading quoted part; else the shortest blank-ended
-// part that names an existing file, with ".exe" added to a part without an
-// extension, as CreateProcess tries them (a name without a folder is looked
-// for as this process looks for it). When none exists, the text up to the
-// first blank after a part ending in ".exe", or the whole text. Drivers'
-// kernel paths are not understood. False, program unchanged, for an empty
-// path or a program that does not fit count characters.
-bool ProgramOfBinaryPath(const WCHAR *binaryPath, WCHAR *program, DWORD count);
-
 // What the file at path is. Every handle is closed on every path.
 ImageKind InspectExecutable(const WCHAR *path);
 

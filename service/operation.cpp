@@ -29,9 +29,9 @@ static void CopyField(char *field, const char *text, DWORD size)
 
 // Converts text exactly into a field of size bytes, cut to fit between two
 // characters; a text the program's code page cannot hold exactly clears it,
-// and is unheld (false), as does no text: a look-alike in a field of the
-// form (a program's path, an account, a group) would install a copy of the
-// service with another.
+// as does no text: a look-alike in a field of the form (a program's path,
+// an account, a group) would install a copy of the service with another.
+// False when the field does not hold the text whole.
 static bool CopyWideField(char *field, const WCHAR *text, DWORD size)
 {
     field[0] = '\0';
@@ -44,7 +44,7 @@ static bool CopyWideField(char *field, const WCHAR *text, DWORD size)
     ExactProgramText(text, whole, bytes);
     CopyField(field, whole, size);
     GlobalFree(whole);
-    return true;
+    return DWORD(bytes) <= size;
 }
 
 // Copies a double-NUL list of names into a field, each whole and exactly
@@ -62,23 +62,24 @@ static bool CopyList(char *field, const WCHAR *list, DWORD size)
     return whole;
 }
 
-const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted)
+const char *InstalledBinaryPath(const char *path, DWORD serviceType, char *quoted, const char **installed)
 {
+    *installed = path;
     WCHAR wide[FieldSize], wideQuoted[FieldSize + 2];
     if (!MultiByteToWideChar(ProgramCodePage(), MB_ERR_INVALID_CHARS, path, -1, wide, FieldSize))
-        return path;
-    switch (QuoteBinaryPath(wide, serviceType, wideQuoted, FieldSize + 2)) {
-    case PathUnclear:
         return nullptr;
+    switch (QuoteBinaryPath(wide, serviceType, true, wideQuoted)) {
+    case PathUnclear:
+        return "Binary Path holds blanks, and where its program ends cannot be told: put the program's path in "
+               "quotes.";
     case PathAsWritten:
-        return path;
+        break;
     case PathQuoted:
+        if (WideCharToMultiByte(ProgramCodePage(), 0, wideQuoted, -1, quoted, FieldSize + 2, nullptr, nullptr))
+            *installed = quoted;
         break;
     }
-    // Quoted, it still fits the field, so that the form can show it back.
-    if (!WideCharToMultiByte(ProgramCodePage(), 0, wideQuoted, -1, quoted, FieldSize, nullptr, nullptr))
-        return path;
-    return quoted;
+    return nullptr;
 }
 
 static void WriteDescription(const char *keyName, const char *description)
@@ -151,10 +152,9 @@ static void ReadServiceKey(const char *keyName, char *description, LoadedService
         loaded->markedForDeletion = true;
     if (WCHAR *text = ReadWideText(key, L"Description")) {
         const int bytes = ExactProgramText(text, nullptr, 0);
-        if (!bytes)
+        if (!bytes || DWORD(bytes) > LongFieldSize)
             loaded->unheld |= UnheldDescription;
-        else if (DWORD(bytes) <= LongFieldSize + 1 && (text[0] != L'@' || !ResolveIndirectText(key, description,
-                                                                                               LongFieldSize)))
+        else if (text[0] != L'@' || !ResolveIndirectText(key, description, LongFieldSize))
             CopyWideField(description, text, LongFieldSize);
         GlobalFree(text);
     } else {
@@ -268,12 +268,13 @@ static LONG RunOperation(char *binaryPath, char *keyName, char *displayName, cha
 
     if (operation == Install) {
         char quoted[FieldSize + 2];
-        const char *path = QuotedBinaryPath(binaryPath, *serviceType, quoted);
+        const char *path;
+        InstalledBinaryPath(binaryPath, *serviceType, quoted, &path);
         // Delayed, it is created automatic: the delay is a setting of its own.
         service = scmCalls.createService(scm, keyName, displayName, *desiredAccess, *serviceType,
                                          *startType == DelayedAutoStart ? SERVICE_AUTO_START : *startType,
-                                         *errorControl, path ? path : binaryPath, loadOrderGroup, nullptr,
-                                         dependencies, account, password);
+                                         *errorControl, path, loadOrderGroup, nullptr, dependencies, account,
+                                         password);
         if (!service) {
             failure = {"Error Creating the new service!", GetLastError()};
             goto done;

@@ -23,11 +23,12 @@ LONG RunServiceOperation(char *binaryPath, char *keyName, char *displayName, cha
                          DWORD *desiredAccess, DWORD *serviceType, DWORD *startType, DWORD *errorControl,
                          char *loadOrderGroup, char *dependencies, char *accountName, char *password,
                          unsigned operation);
-// The binary path as Install passes it, quoted up to its program (see
-// QuoteBinaryPath) where it still fits the field quoted (quoted holds
-// FieldSize + 2 bytes); null when where its program ends cannot be told,
-// which the caller refuses (Install then passes it as written).
-const char *QuotedBinaryPath(const char *path, DWORD serviceType, char *quoted);
+// The form's binary path as Install passes it (installed): quoted up to its
+// program into quoted (FieldSize + 2 bytes) where it must be, as
+// QuoteBinaryPath says looked at here, else as typed. Returns why it cannot
+// be installed so (where its program ends cannot be told), which the caller
+// refuses; null when it can.
+const char *InstalledBinaryPath(const char *path, DWORD serviceType, char *quoted, const char **installed);
 
 // The two ways the program calls it: on the whole record (Install,
 // LoadConfig), and on the key name alone, every other field null (Remove,
@@ -36,9 +37,10 @@ LONG RunOnSettings(ServiceSettings *settings, unsigned operation);
 LONG RunOnKeyName(char *keyName, unsigned operation);
 // What a load says beyond the record: whether Windows marked the service
 // for deletion (it keeps "DeleteFlag" in the service's key: it is still
-// there, and takes no command), and which fields the program's code page
-// cannot hold exactly, left empty (of the dependencies, the names it cannot
-// hold left out).
+// there, and takes no command), and which fields the form cannot show whole:
+// left empty where the program's code page cannot hold them exactly (of the
+// dependencies, the names it cannot hold left out), cut where they are
+// longer than the field (a description is then left empty).
 enum UnheldField : DWORD {
     UnheldBinaryPath = 1,
     UnheldDisplayName = 2,

@@ -1,5 +1,6 @@
 // What a service's binary path names: real files under Wine, damaged copies
 // of the test service read behind a guard page, Windows on ARM by the seam.
+#include "service/binary_path.h"
 #include "service/executable_image.h"
 #include "tests/support/folders.h"
 #include "tests/support/seams.h"

@@ -997,8 +997,9 @@ TEST_F(MainWindow, ALookAlikeKeyNameNeverReachesTheServiceItResembles)
                 ASSERT_TRUE(Shows(window, NewWithPath));
                 ASSERT_TRUE(Press(window, InstallButton));
                 EXPECT_EQ(AnswerMessageBox(IDOK).text,
-                          "Account Name of the service shown before holds characters that the system's code page "
-                          "cannot represent, and the form shows it without them: type it anew. Nothing was done.");
+                          "Account Name of the service shown before is more than the form could show (characters "
+                          "the system's code page cannot represent, or more than the field holds): type it anew. "
+                          "Nothing was done.");
                 EXPECT_FALSE(ServiceExists(plain + "Copy"));
                 SetText(window, KeyNameField, fullWidth);
             }

@@ -1,5 +1,6 @@
 // The service operations against Wine's real SCM and registry, with the
 // test service program as the service, and Wine's sc and reg as witnesses.
+#include "service/binary_path.h"
 #include "service/command_script.h"
 #include "service/error_report.h"
 #include "service/operation.h"
@@ -344,11 +345,12 @@ TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
     const TestService service("LongDescription", "run");
     const std::string &name = service.name;
 
-    // 4,196 characters and then a non-zero byte, so nothing adds a terminator.
+    // Stored without a terminator, and a non-zero byte after it: a text as
+    // long as the field holds, and data one byte longer, cut.
     std::string full(LongFieldSize, 'x');
     full += 'y';
     for (DWORD type : {DWORD(REG_SZ), DWORD(REG_BINARY)}) {
-        SetDescriptionValue(name, type, full.data(), LongFieldSize);
+        SetDescriptionValue(name, type, full.data(), type == REG_SZ ? LongFieldSize - 1 : LongFieldSize);
         ServiceSettings s = SettingsToLoad(name);
         memset(s.description, '#', sizeof(s.description));
         ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
@@ -356,13 +358,19 @@ TEST_F(ServiceOperations, AnUnterminatedDescriptionIsCutInsideTheField)
         EXPECT_EQ(s.description[0], 'x');
     }
 
-    // Larger than the field: the field keeps what it held.
-    std::string larger(LongFieldSize + 100, 'z');
-    SetDescriptionValue(name, REG_SZ, larger.c_str(), DWORD(larger.size() + 1));
-    ServiceSettings s = SettingsToLoad(name);
-    strcpy(s.description, "kept");
-    ASSERT_EQ(RunOnSettings(&s, LoadConfig), 1);
-    EXPECT_STREQ(s.description, "kept");
+    // A text longer than the field: the field keeps what it held, and the
+    // load says it could not show it.
+    for (size_t length : {size_t(LongFieldSize), size_t(LongFieldSize + 100)}) {
+        const std::string larger(length, 'z');
+        SetDescriptionValue(name, REG_SZ, larger.c_str(), DWORD(larger.size() + 1));
+        ServiceSettings s = SettingsToLoad(name);
+        strcpy(s.description, "kept");
+        LoadedService loaded;
+        ASSERT_EQ(LoadServiceSettings(&s, &loaded), 1);
+        EXPECT_STREQ(s.description, "kept");
+        EXPECT_EQ(loaded.unheld, DWORD(UnheldDescription));
+    }
+    ServiceSettings s;
 
     // Short data of another type still ends terminated.
     const DWORD number = 0x00434241;  // "ABC" and a zero byte, little-endian
@@ -395,25 +403,44 @@ TEST_F(ServiceOperations, AnUnquotedPathToAFileWithABlankIsQuoted)
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
     EXPECT_NE(RegistryOf(withArguments).find("ImagePath    REG_SZ    \"" + program + "\" run"), std::string::npos);
 
-    // Whether or not the program is here: where it ends is told by ".exe".
+    // Where the program ends is told by ".exe" before the arguments,
+    // whether or not it is here; looked at here, also by the files there are.
+    const std::wstring here = Wide(folder);
     const struct {
-        std::string path;
+        std::wstring path;
         DWORD type;
-        const char *installed;  // null: refused
+        std::wstring copied, installed;  // empty: refused
     } cases[] = {
-        {"C:\\No Such\\agent.exe --port 8", SERVICE_WIN32_OWN_PROCESS, "\"C:\\No Such\\agent.exe\" --port 8"},
-        {"C:\\No Such\\agent.EXE", SERVICE_WIN32_SHARE_PROCESS, "\"C:\\No Such\\agent.EXE\""},
-        {"C:\\tools\\agent.exe --a b", SERVICE_WIN32_OWN_PROCESS, "C:\\tools\\agent.exe --a b"},
-        {"\"C:\\No Such\\agent\" x", SERVICE_WIN32_OWN_PROCESS, "\"C:\\No Such\\agent\" x"},
-        {"C:\\No Such\\agent --port 8", SERVICE_KERNEL_DRIVER, "C:\\No Such\\agent --port 8"},
-        {"C:\\No Such\\agent --port 8", SERVICE_WIN32_OWN_PROCESS, nullptr},
-        {folder + "\\tarnex_test_service run", SERVICE_WIN32_OWN_PROCESS, nullptr},
+        {L"C:\\No Such\\agent.exe --port 8", SERVICE_WIN32_OWN_PROCESS, L"\"C:\\No Such\\agent.exe\" --port 8",
+         L"\"C:\\No Such\\agent.exe\" --port 8"},
+        {L"C:\\No Such\\agent.EXE", SERVICE_WIN32_SHARE_PROCESS, L"\"C:\\No Such\\agent.EXE\"",
+         L"\"C:\\No Such\\agent.EXE\""},
+        {L"C:\\tools\\agent.exe --a b", SERVICE_WIN32_OWN_PROCESS, L"C:\\tools\\agent.exe --a b",
+         L"C:\\tools\\agent.exe --a b"},
+        {L"C:\\tools\\svc.bin --log C:\\logs x.exe", SERVICE_WIN32_OWN_PROCESS,
+         L"C:\\tools\\svc.bin --log C:\\logs x.exe", L"C:\\tools\\svc.bin --log C:\\logs x.exe"},
+        {L"\"C:\\No Such\\agent\" x", SERVICE_WIN32_OWN_PROCESS, L"\"C:\\No Such\\agent\" x",
+         L"\"C:\\No Such\\agent\" x"},
+        {L"C:\\No Such\\agent --port 8", SERVICE_KERNEL_DRIVER, L"C:\\No Such\\agent --port 8",
+         L"C:\\No Such\\agent --port 8"},
+        {L"C:\\tools\\host -run C:\\a b.exe", SERVICE_WIN32_OWN_PROCESS, L"", L""},
+        // Programs here with no ".exe" in their paths: only Install can tell.
+        {here + L"\\x y", SERVICE_WIN32_OWN_PROCESS, L"", L"\"" + here + L"\\x y\""},
+        {here + L"\\tarnex_test_service run", SERVICE_WIN32_OWN_PROCESS, L"",
+         L"\"" + here + L"\\tarnex_test_service\" run"},
     };
+    CopyFileW(Wide(program).c_str(), (here + L"\\x y").c_str(), FALSE);
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.path);
-        char quoted[FieldSize + 2];
-        const char *installed = QuotedBinaryPath(c.path.c_str(), c.type, quoted);
-        EXPECT_STREQ(installed, c.installed);
+        SCOPED_TRACE(Narrow(c.path));
+        WCHAR quoted[MAX_PATH];
+        for (bool local : {false, true}) {
+            const PathQuoting quoting = QuoteBinaryPath(c.path.c_str(), c.type, local, quoted);
+            const std::wstring &expected = local ? c.installed : c.copied;
+            EXPECT_EQ(quoting == PathUnclear, expected.empty()) << local;
+            if (!expected.empty()) {
+                EXPECT_EQ(quoting == PathQuoted ? quoted : c.path, expected) << local;
+            }
+        }
     }
 }
 
@@ -426,13 +453,18 @@ TEST_F(ServiceOperations, PathsAreQuotedOnlyWhereItHelps)
     ASSERT_EQ(program.size(), FieldSize - 2);
     ASSERT_TRUE(CopyFileA((TestsFolder() + "\\tarnex_test_service.exe").c_str(), program.c_str(), FALSE));
 
-    // Quoted, the path would no longer fit: stored as typed.
+    // Quoted, the path is longer than the field: stored quoted all the same,
+    // and loaded, cut, as a field the form cannot show whole.
     const TestService tooLongService("QuotedTooLong"), driverService("Driver");
     const std::string &tooLong = tooLongService.name, &driver = driverService.name;
     ServiceSettings s = SettingsToInstall(tooLong);
     strcpy(s.binaryPath, program.c_str());
     ASSERT_EQ(RunOnSettings(&s, Install), 1);
-    EXPECT_EQ(ReadWideServiceConfig(Wide(tooLong)).binaryPath, Wide(program));
+    EXPECT_EQ(ReadWideServiceConfig(Wide(tooLong)).binaryPath, L"\"" + Wide(program) + L"\"");
+    LoadedService loaded;
+    s = SettingsToLoad(tooLong);
+    ASSERT_EQ(LoadServiceSettings(&s, &loaded), 1);
+    EXPECT_EQ(loaded.unheld, DWORD(UnheldBinaryPath));
 
     // A driver's path is read literally, so it is never quoted.
     s = SettingsToInstall(driver);
@@ -756,11 +788,11 @@ TEST_F(ServiceOperations, ScriptsAreTheServiceOrARefusal)
     EXPECT_NE(std::wstring(script).find(L" obj= \"" + account + L"\""), std::wstring::npos);
     EXPECT_NE(std::wstring(script).find(L" \"" + described + L"\"\r\n"), std::wstring::npos);
     // Loaded, what this code page cannot hold is left empty, never a
-    // look-alike or question marks, and said.
+    // look-alike or question marks, the long path is cut, and both are said.
     ServiceSettings loaded = SettingsToLoad(installed.name);
     LoadedService facts;
     ASSERT_EQ(LoadServiceSettings(&loaded, &facts), 1);
-    EXPECT_EQ(facts.unheld, DWORD(UnheldAccountName | UnheldDescription));
+    EXPECT_EQ(facts.unheld, DWORD(UnheldBinaryPath | UnheldAccountName | UnheldDescription));
     EXPECT_STREQ(loaded.accountName, "");
     EXPECT_STREQ(loaded.description, "");
 }
