@@ -10,7 +10,6 @@ struct Command {
     char keyName[FieldSize];
     char stopFirst[LongFieldSize];
     ServiceOutcome outcome;
-    StatusNotices notices;
 };
 
 // The command that runs, as the window's thread knows it; only that thread
@@ -29,8 +28,7 @@ static void LetGo(Command *command)
 static DWORD WINAPI RunCommand(void *parameter)
 {
     auto *command = static_cast<Command *>(parameter);
-    RunServiceCommand(command->keyName, command->operation, command->stopFirst, &command->notices,
-                      &command->outcome);
+    RunServiceCommand(command->keyName, command->operation, command->stopFirst, &command->outcome);
     PostMessageA(command->window, ServiceCommandDone, command->number, LPARAM(command));
     LetGo(command);
     return 0;
@@ -43,7 +41,7 @@ bool BeginServiceCommand(HWND window, unsigned operation, const char *keyName, c
     auto *command = static_cast<Command *>(GlobalAlloc(GPTR, sizeof(Command)));
     if (!command)
         return false;
-    *command = {2, ++commandsBegun, window, operation, {}, {}, {}, {}};
+    *command = {2, ++commandsBegun, window, operation, {}, {}, {}};
     lstrcpynA(command->keyName, keyName, sizeof(command->keyName));
     CopyMemory(command->stopFirst, stopFirst, sizeof(command->stopFirst));
     command->stopFirst[LongFieldSize - 2] = command->stopFirst[LongFieldSize - 1] = '\0';

@@ -94,10 +94,10 @@ void StopRefreshing(HWND window)
     KillTimer(window, RefreshTimerId);
 }
 
-void KeepMarkedForDeletion(const char *keyName)
+void KeepMarkedForDeletion(const char *keyName, const FILETIME *written)
 {
-    if (ServiceKeyWritten(keyName, &markedWritten))
-        lstrcpynA(markedName, keyName, sizeof(markedName));
+    lstrcpynA(markedName, keyName, sizeof(markedName));
+    markedWritten = *written;
 }
 
 // The mark is forgotten as soon as its service is gone, whatever the form
@@ -326,12 +326,14 @@ static void ShowNewService(HWND window)
 
 void RefreshForm(HWND window)
 {
+    if (refreshBusy || MainWindowClosing())
+        return;
+    ForgetGoneMark();
     // Denied, the service is not looked up again until the key name changes.
-    if (refreshBusy || MainWindowClosing() || scmAccessDenied)
+    if (scmAccessDenied)
         return;
     refreshBusy = 1;
     shownService[0] = '\0';
-    ForgetGoneMark();
     ServiceSettings &s = serviceSettings;
     // A key name the record cannot hold as typed is no service's: a
     // look-alike of it (plain letters for full-width ones) may well be.
@@ -358,7 +360,7 @@ void RefreshForm(HWND window)
                 ShowChangedService(window, s.keyName);
             } else {
                 ShowLoadedService(window, s, marked);
-                KeepUnheldFields(loaded.unheld);
+                KeepUnheldFields(loaded.unheld, s.serviceType);
             }
             lstrcpynA(shownService, s.keyName, sizeof(shownService));
         } else {
@@ -372,8 +374,11 @@ void RefreshForm(HWND window)
                 keyNameRejected = 0;
             }
             if (scmAccessDenied) {
+                // What the form still shows is another service's.
                 editing = false;
                 EnableFormBody(window, BodyGreyed);
+                SetCommands(AllCommands, 0);
+                ShowTrayCommands(FALSE, FALSE);
             } else {
                 ShowNewService(window);
             }

@@ -88,7 +88,7 @@ void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam)
     if (!EndServiceCommand(wParam, lParam, &operation, keyName, &outcome))
         return;
     if (outcome.markedForDeletion)
-        KeepMarkedForDeletion(keyName);
+        KeepMarkedForDeletion(keyName, &outcome.keyWritten);
     RefreshForm(window);
     RefreshCursor(window);
     ShowVerdict(window, &outcome);
@@ -256,8 +256,10 @@ void CopyAsCommands(HWND window)
     bool written = false;
     if (!script) {
         failure = "There is not memory enough for the commands.";
-    } else if (ShownService()[0]) {
-        written = WriteInstalledServiceScript(ShownService(), script, refusal);
+    } else if (ShownService()[0] || scmAccessDenied) {
+        // A service refused to the refresh is refused to the copy too.
+        written = WriteInstalledServiceScript(ShownService()[0] ? ShownService() : serviceSettings.keyName, script,
+                                              refusal);
     } else {
         ServiceSettings s;
         if (!ReadFormSettings(window, "Copy", &s)) {

@@ -19,10 +19,13 @@ static const struct {
     {DependenciesField, UnheldDependencies, "Dependencies"}, {AccountNameField, UnheldAccountName, "Account Name"},
 };
 static DWORD untyped;
+// The type of the service shown before, which the list may not hold.
+static DWORD shownType;
 
-void KeepUnheldFields(DWORD unheld)
+void KeepUnheldFields(DWORD unheld, DWORD serviceType)
 {
     untyped = unheld;
+    shownType = serviceType;
 }
 
 void ForgetUnheldField(int id)
@@ -77,8 +80,13 @@ static const char *Unfit(HWND window, const ServiceSettings *s, char *text)
                       field.name);
             return text;
         }
-    if (SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0) < 0)
-        return "Service Type shows no type: the service shown before has one the list does not hold. Choose one.";
+    if (SendDlgItemMessageA(window, ServiceTypeList, CB_GETCURSEL, 0, 0) < 0) {
+        wsprintfA(text,
+                  "Service Type shows no type: the service shown before has the type 0x%lX, which the list does "
+                  "not hold. Choose one.",
+                  shownType);
+        return text;
+    }
     char quoted[FieldSize + 2];
     const char *installed;
     return InstalledBinaryPath(s->binaryPath, s->serviceType, quoted, &installed);

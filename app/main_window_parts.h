@@ -40,10 +40,11 @@ bool ReadFormSettings(HWND window, const char *verb, ServiceSettings *settings);
 bool ReadFormFields(HWND window, const char *verb, ServiceSettings *settings);
 // Refuses the command (its verb in the title) for the reason text.
 void RefuseCommand(HWND window, const char *verb, const char *text);
-// The fields of the shown service that the program's code page cannot hold
-// (UnheldField bits), which the form shows empty: kept as the template of a
-// new service, such a field is refused until it is typed anew.
-void KeepUnheldFields(DWORD unheld);
+// The fields of the shown service that the form cannot show whole
+// (UnheldField bits), and its type: kept as the template of a new service,
+// such a field is refused until it is typed anew, as is a type the list
+// does not hold until one is chosen.
+void KeepUnheldFields(DWORD unheld, DWORD serviceType);
 // A field was changed (its control's identifier): what it holds is typed.
 void ForgetUnheldField(int id);
 
@@ -72,9 +73,9 @@ void ForgetFormState(HWND window);
 // The key name was edited: a refused service no longer stops the refresh.
 void OnKeyNameEdited(HWND window);
 void StopRefreshing(HWND window);
-// A command left the service keyName marked for deletion: the form shows it
-// so, taking no command, until it has gone.
-void KeepMarkedForDeletion(const char *keyName);
+// A command left the service keyName marked for deletion, its key last
+// written then: the form shows it so, taking no command, until it has gone.
+void KeepMarkedForDeletion(const char *keyName, const FILETIME *written);
 // The installed service the form shows at the last refresh; empty when it
 // shows none.
 const char *ShownService();

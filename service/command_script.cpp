@@ -112,6 +112,10 @@ static bool EndLine(Script *script, char *refusal)
     return true;
 }
 
+// The service types of one user's services, which older headers lack.
+constexpr DWORD UserOwnProcess = 0x50;
+constexpr DWORD UserShareProcess = 0x60;
+
 // sc.exe's words for the record's values: null where it has none.
 static const WCHAR *TypeWords(DWORD type)
 {

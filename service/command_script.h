@@ -14,10 +14,6 @@ constexpr DWORD ScriptLength = 4 * CommandLineLength;
 // The bytes a refusal's text takes at most.
 constexpr DWORD RefusalSize = 192 + 640;
 
-// The service types of one user's services, which older headers lack.
-constexpr DWORD UserOwnProcess = 0x50;
-constexpr DWORD UserShareProcess = 0x60;
-
 // Writes into script (ScriptLength characters, CRLF lines) the commands that
 // create a service on another machine: sc.exe create with every setting
 // that sc.exe takes, its description, and in place of the password a

@@ -233,11 +233,8 @@ static bool ReportedOpenFailure(unsigned operation, DWORD code)
 // a service that did not reach what was asked in time is reported so.
 static LONG RunCommandHere(const char *keyName, unsigned operation)
 {
-    // Lives as long as the process: the service manager may write into a
-    // notice a moment after the command.
-    static StatusNotices notices;
     ServiceOutcome outcome;
-    RunServiceCommand(keyName, operation, nullptr, &notices, &outcome);
+    RunServiceCommand(keyName, operation, nullptr, &outcome);
     if (!outcome.result) {
         SetLastError(outcome.error ? outcome.error : ERROR_SERVICE_REQUEST_TIMEOUT);
         ReportSystemError(outcome.caption);

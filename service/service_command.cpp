@@ -2,6 +2,7 @@
 // checkpoint and wait hint while it is pending, its exit code when it stops.
 #include "service/service_command.h"
 
+#include "service/registry_lists.h"
 #include "service/service_manager.h"
 
 #include <stdlib.h>
@@ -30,10 +31,23 @@ constexpr DWORD EndStates = SERVICE_NOTIFY_STOPPED | SERVICE_NOTIFY_RUNNING | SE
 static const char StartFailure[] = "Error Installing Service";
 static const char StopFailure[] = "Error Stopping Service";
 
+// The status notices of every command, as long as the program runs: the
+// service manager writes into one until its callback has run, and Wine's a
+// moment after the handle it was asked on was closed. One is taken again
+// once its callback ran, or a while after its handle closed (the callback
+// of a request that closing cancelled never runs).
+constexpr int NoticeCount = 16;
+constexpr DWORD NoticeGrace = 1000;
+static struct {
+    SERVICE_NOTIFYW notify;
+    volatile LONG waiting;  // asked for, its callback not run
+    bool closed;            // its handle closed while it waited, at closedAt
+    DWORD closedAt;
+} notices[NoticeCount];
+
 // The following of one service: the notice it waits on (-1: none yet),
 // when it began, and for how long it may go on.
 struct Follower {
-    StatusNotices *notices;
     int notice;
     DWORD begun;
     DWORD limit;
@@ -56,45 +70,63 @@ static DWORD FollowLimit()
     return DefaultFollowLimit;
 }
 
-// The following of another service begins: the last one's handle is
-// closed, which cancels its notification; its notice is left alone, as the
-// service manager may still be writing into it.
+// The handle of the service followed has closed, which cancels its
+// notification; its notice is left alone a while, as the service manager
+// may still be writing into it.
+static void LetNoticeGo(Follower *follower)
+{
+    if (follower->notice >= 0) {
+        LockServiceManager();
+        auto &notice = notices[follower->notice];
+        notice.closed = notice.waiting != 0;
+        notice.closedAt = GetTickCount();
+        UnlockServiceManager();
+    }
+    follower->notice = -1;
+}
+
+// The following of another service begins; the last one's handle is
+// closed.
 static void FollowAnew(Follower *follower)
 {
-    follower->notice = -1;
+    LetNoticeGo(follower);
     follower->begun = GetTickCount();
 }
 
 static void CALLBACK Notified(void *parameter)
 {
-    *static_cast<bool *>(static_cast<SERVICE_NOTIFYW *>(parameter)->pContext) = false;
+    InterlockedExchange(static_cast<volatile LONG *>(static_cast<SERVICE_NOTIFYW *>(parameter)->pContext), 0);
 }
 
-// Asks to be told when the service reaches an end state, in a notice whose
-// last request has run; false when none is free or the service manager
-// takes no request, and the service is then looked at more often.
+// Asks to be told when the service reaches an end state, in a notice no
+// request may still write into; false when none is free or the service
+// manager takes no request, and the service is then looked at more often.
 static bool Notify(SC_HANDLE service, Follower *follower)
 {
-    StatusNotices *notices = follower->notices;
-    if (follower->notice >= 0 && notices->pending[follower->notice])
-        return true;
-    int free = follower->notice;
-    for (int i = 0; free < 0 && i < NoticeCount; i++)
-        if (!notices->pending[i])
-            free = i;
-    if (free < 0)
-        return false;
-    follower->notice = free;
-    SERVICE_NOTIFYW &notify = notices->notify[free];
-    notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
-    notify.pfnNotifyCallback = Notified;
-    notify.pContext = &notices->pending[free];
-    notices->pending[free] = true;
     LockServiceManager();
-    if (NotifyServiceStatusChangeW(service, EndStates, &notify) != ERROR_SUCCESS)
-        notices->pending[free] = false;
+    int taken = follower->notice;
+    if (taken >= 0 && notices[taken].waiting) {
+        UnlockServiceManager();
+        return true;
+    }
+    for (int i = 0; taken < 0 && i < NoticeCount; i++)
+        if (!notices[i].waiting || (notices[i].closed && GetTickCount() - notices[i].closedAt > NoticeGrace))
+            taken = i;
+    bool asked = false;
+    if (taken >= 0) {
+        follower->notice = taken;
+        auto &notice = notices[taken];
+        notice.notify.dwVersion = SERVICE_NOTIFY_STATUS_CHANGE;
+        notice.notify.pfnNotifyCallback = Notified;
+        notice.notify.pContext = const_cast<LONG *>(&notice.waiting);
+        notice.waiting = 1;
+        notice.closed = false;
+        asked = NotifyServiceStatusChangeW(service, EndStates, &notice.notify) == ERROR_SUCCESS;
+        if (!asked)
+            notice.waiting = 0;
+    }
     UnlockServiceManager();
-    return notices->pending[free];
+    return asked;
 }
 
 static void Fail(ServiceOutcome *outcome, const char *caption, DWORD error)
@@ -223,10 +255,22 @@ static bool AskToStop(SC_HANDLE service, Follower *follower, SERVICE_STATUS_PROC
         return false;
     if (status->dwCurrentState == SERVICE_STOPPED || status->dwCurrentState == SERVICE_STOP_PENDING)
         return true;
+    // Stopped or stopping meanwhile, it is followed as if this stop had
+    // begun it.
     SERVICE_STATUS sent;
-    if (!scmCalls.controlService(service, SERVICE_CONTROL_STOP, &sent) && GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
-        Fail(outcome, StopFailure, GetLastError());
-        return false;
+    if (!scmCalls.controlService(service, SERVICE_CONTROL_STOP, &sent)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_SERVICE_NOT_ACTIVE && error != ERROR_SERVICE_CANNOT_ACCEPT_CTRL) {
+            Fail(outcome, StopFailure, error);
+            return false;
+        }
+        if (!QueryOrFail(service, status, outcome))
+            return false;
+        if (status->dwCurrentState != SERVICE_STOPPED && status->dwCurrentState != SERVICE_STOP_PENDING) {
+            Fail(outcome, StopFailure, error);
+            return false;
+        }
+        return true;
     }
     return QueryOrFail(service, status, outcome);
 }
@@ -325,6 +369,7 @@ static void StopAndDelete(SC_HANDLE scm, SC_HANDLE *service, const char *keyName
         Fail(outcome, "Error Deleting Service", deleteError);
         return;
     }
+    ServiceKeyWritten(keyName, &outcome->keyWritten);
     const bool stopped = FollowStop(*service, follower, &status, outcome);
     // The program's own handle would keep the service.
     CloseLocked(*service);
@@ -339,13 +384,12 @@ static void StopAndDelete(SC_HANDLE scm, SC_HANDLE *service, const char *keyName
     }
 }
 
-void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, StatusNotices *notices,
-                       ServiceOutcome *outcome)
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome)
 {
     *outcome = {};
     outcome->operation = operation;
     lstrcpynA(outcome->keyName, keyName, sizeof(outcome->keyName));
-    Follower follower = {notices, -1, 0, FollowLimit()};
+    Follower follower = {-1, 0, FollowLimit()};
     SC_HANDLE service = nullptr;
     ScmFailure failure;
     LockServiceManager();
@@ -376,4 +420,5 @@ done:
     // Closed, the handles queue no more notifications: those queued already
     // run now.
     SleepEx(0, TRUE);
+    LetNoticeGo(&follower);
 }

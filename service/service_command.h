@@ -9,16 +9,6 @@
 
 #include <windows.h>
 
-// The status notifications a command asks for. The service manager writes
-// into one until its callback has run, also a moment after the handle it
-// was asked on was closed: they live as long as the command's own record,
-// and one is never reused while its request may still be pending.
-constexpr int NoticeCount = 16;
-struct StatusNotices {
-    SERVICE_NOTIFYW notify[NoticeCount];
-    bool pending[NoticeCount];
-};
-
 // What became of a command.
 struct ServiceOutcome {
     unsigned operation;    // Start, Stop or Remove
@@ -32,11 +22,11 @@ struct ServiceOutcome {
     bool stillPending;     // still starting or stopping when the command gave up following it
     bool markedForDeletion;  // Remove: deleted, but held open by another program, or still stopping
     char dependent[FieldSize];  // the dependent that failed to stop first; empty for the service itself
+    FILETIME keyWritten;   // Remove: when the deleted service's key was last written, to know it from a new one
 };
 
 // Runs Start, Stop or Remove on the service keyName, and for Stop and
 // Remove first stops the services of stopFirst (a double-NUL list, or
 // null) in its order. Shows nothing. Remove deletes a service still
 // stopping: it goes once stopped.
-void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, StatusNotices *notices,
-                       ServiceOutcome *outcome);
+void RunServiceCommand(const char *keyName, unsigned operation, const char *stopFirst, ServiceOutcome *outcome);

@@ -228,8 +228,8 @@ TEST_F(MainWindow, ValuesOutsideTheListsSelectNothingOrTheServicesOwnGroup)
         EXPECT_EQ(SelectedText(window, LoadOrderGroupList), NoGroupEntry);
         TypeText(window, DisplayNameField, "A copy");  // display names are unique too
         ASSERT_TRUE(Press(window, InstallButton));
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Service Type shows no type: the service shown before has one the "
-                                               "list does not hold. Choose one. Nothing was done.");
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Service Type shows no type: the service shown before has the type "
+                                               "0x120, which the list does not hold. Choose one. Nothing was done.");
         SendDlgItemMessageA(window, ServiceTypeList, CB_SETCURSEL, 10, 0);  // share process
         ASSERT_TRUE(Press(window, InstallButton));
         EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);

@@ -41,14 +41,6 @@ TEST(ServiceAccounts, KindsOfNamesAndWhatEachNeeds)
         SCOPED_TRACE(n.name);
         EXPECT_EQ(KindOfAccount(n.name.c_str()), n.kind);
     }
-    const struct { AccountKind kind; bool password, right; } needs[] = {
-        {SystemAccount, false, false}, {VirtualAccount, false, false}, {ManagedAccount, false, true},
-        {UserAccount, true, true}};
-    for (const auto &n : needs) {
-        SCOPED_TRACE(n.kind);
-        EXPECT_EQ(AccountTakesPassword(n.kind), n.password);
-        EXPECT_EQ(NeedsServiceLogonRight(n.kind), n.right);
-    }
 }
 
 TEST(ServiceAccounts, ResolvesNamesAsWineKnowsThem)

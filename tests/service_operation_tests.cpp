@@ -203,8 +203,9 @@ TEST_F(ServiceOperations, StatusSaysWhetherTheServiceRuns)
 }
 
 // Another program starts or stops the service between the command's look
-// at it and its call: the call then fails with 1056 or 1062.
-static bool racing;
+// at it and its call: the call then fails with 1056 or 1062, or with 1061
+// (as Windows answers while the other stop goes on).
+static DWORD racing;
 static BOOL WINAPI StartRacing(SC_HANDLE service, DWORD count, LPCSTR *arguments)
 {
     if (racing)
@@ -213,10 +214,15 @@ static BOOL WINAPI StartRacing(SC_HANDLE service, DWORD count, LPCSTR *arguments
 }
 static BOOL WINAPI StopRacing(SC_HANDLE service, DWORD control, SERVICE_STATUS *status)
 {
-    if (racing && ControlService(service, control, status))
-        for (int i = 0; i < 250 && QueryServiceStatus(service, status) && status->dwCurrentState != SERVICE_STOPPED; i++)
-            Sleep(20);
-    return ControlService(service, control, status);
+    if (!racing || !ControlService(service, control, status))
+        return ControlService(service, control, status);
+    const DWORD until = racing == ERROR_SERVICE_CANNOT_ACCEPT_CTRL ? SERVICE_STOP_PENDING : SERVICE_STOPPED;
+    for (int i = 0; i < 250 && QueryServiceStatus(service, status) && status->dwCurrentState != until; i++)
+        Sleep(20);
+    if (until == SERVICE_STOPPED)
+        return ControlService(service, control, status);
+    SetLastError(racing);
+    return FALSE;
 }
 
 // What a command says became of the service, for the test service's modes.
@@ -228,38 +234,39 @@ TEST_F(ServiceOperations, CommandsFollowTheServiceToWhatBecameOfIt)
         const char *mode;
         DWORD startedTo;  // 0: left stopped
         unsigned operation;
-        bool race;
+        DWORD race;
         LONG result;
         const char *caption;
         DWORD error, serviceError, state, wanted;
         bool stillPending, marked;
     } cases[] = {
-        {"run", 0, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},  // stopped already: nothing sent
-        {"run", SERVICE_RUNNING, Start, false, 1, nullptr, 0, 0, 0, 0, false, false},  // running already
-        {"run", 0, Start, true, 1, nullptr, 0, 0, 0, 0, false, false},
-        {"run", SERVICE_RUNNING, Stop, true, 1, nullptr, 0, 0, 0, 0, false, false},
-        {"slowstart", 0, Start, false, 1, nullptr, 0, 0, 0, 0, false, false},
-        {"slowstop", SERVICE_RUNNING, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},
-        {"quietstop", SERVICE_RUNNING, Stop, false, 1, nullptr, 0, 0, 0, 0, false, false},
-        {"fails", 0, Start, false, 0, "Error Installing Service", 1066, 42, SERVICE_STOPPED, SERVICE_RUNNING, false,
+        {"run", 0, Stop, 0, 1, nullptr, 0, 0, 0, 0, false, false},  // stopped already: nothing sent
+        {"run", SERVICE_RUNNING, Start, 0, 1, nullptr, 0, 0, 0, 0, false, false},  // running already
+        {"run", 0, Start, 1, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"run", SERVICE_RUNNING, Stop, 1, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"slowstop", SERVICE_RUNNING, Stop, 1061, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"slowstart", 0, Start, 0, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"slowstop", SERVICE_RUNNING, Stop, 0, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"quietstop", SERVICE_RUNNING, Stop, 0, 1, nullptr, 0, 0, 0, 0, false, false},
+        {"fails", 0, Start, 0, 0, "Error Installing Service", 1066, 42, SERVICE_STOPPED, SERVICE_RUNNING, false,
          false},
-        {"cleanup", 0, Start, false, 0, "Error Installing Service", 1064, 0, SERVICE_STOPPED, SERVICE_RUNNING, false,
+        {"cleanup", 0, Start, 0, 0, "Error Installing Service", 1064, 0, SERVICE_STOPPED, SERVICE_RUNNING, false,
          false},
-        {"exit", 0, Start, false, 0, "Error Installing Service", 1053, 0, 0, 0, false, false},
-        {"nostop", SERVICE_RUNNING, Stop, false, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
-        {"nostop", SERVICE_RUNNING, Remove, false, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
+        {"exit", 0, Start, 0, 0, "Error Installing Service", 1053, 0, 0, 0, false, false},
+        {"nostop", SERVICE_RUNNING, Stop, 0, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
+        {"nostop", SERVICE_RUNNING, Remove, 0, 0, "Error Stopping Service", 1052, 0, 0, 0, false, false},
         // A checkpoint stalled past its wait hint.
-        {"pending", SERVICE_START_PENDING, Start, false, 0, "Error Installing Service", 0, 0, SERVICE_START_PENDING,
+        {"pending", SERVICE_START_PENDING, Start, 0, 0, "Error Installing Service", 0, 0, SERVICE_START_PENDING,
          SERVICE_RUNNING, true, false},
         // Still stopping when the service manager's own limit (3 s here) has
         // passed: deleted all the same.
-        {"hangstop", SERVICE_RUNNING, Remove, false, 1, nullptr, 0, 0, SERVICE_STOP_PENDING, SERVICE_STOPPED, true,
+        {"hangstop", SERVICE_RUNNING, Remove, 0, 1, nullptr, 0, 0, SERVICE_STOP_PENDING, SERVICE_STOPPED, true,
          true},
-        {nullptr, 0, Start, false, 0, "Error 0pening a Service of the SCM!", 1060, 0, 0, 0, false, false},
+        {nullptr, 0, Start, 0, 0, "Error 0pening a Service of the SCM!", 1060, 0, 0, 0, false, false},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string(c.mode ? c.mode : "missing") + " " + std::to_string(c.operation) +
-                     (c.race ? " racing" : ""));
+        SCOPED_TRACE(std::string(c.mode ? c.mode : "missing") + " " + std::to_string(c.operation) + " racing " +
+                     std::to_string(c.race));
         const TestService service("Command");
         if (c.mode)
             service.Install(c.mode);
@@ -287,7 +294,7 @@ TEST_F(ServiceOperations, CommandsFollowTheServiceToWhatBecameOfIt)
             EXPECT_EQ(ServiceExists(service.name), !c.result || c.marked);
         }
     }
-    racing = false;
+    racing = 0;
 }
 
 TEST_F(ServiceOperations, RemoveFollowsTheStopAndKnowsAMarkedService)
@@ -578,8 +585,11 @@ TEST_F(ServiceOperations, EachOperationAsksOnlyForTheRightsItNeeds)
         {QueryStatus, Rights(SC_MANAGER_CONNECT, status), 0},  // stopped
         {Start, Rights(SC_MANAGER_CONNECT, SERVICE_START | status), 1},
         {Stop, Rights(SC_MANAGER_CONNECT, SERVICE_STOP | status), 1},
-        // Then whether the deleted service is gone.
-        {Remove, Rights(SC_MANAGER_CONNECT, DELETE | SERVICE_STOP | status) + "service 4; ", 1},
+        // Then when the deleted service's key was written, and whether it is gone.
+        {Remove,
+         Rights(SC_MANAGER_CONNECT, DELETE | SERVICE_STOP | status, {KEY_ENUMERATE_SUB_KEYS, KEY_QUERY_VALUE}) +
+             "service 4; ",
+         1},
     };
     for (const auto &c : cases) {
         asked.clear();

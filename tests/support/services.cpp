@@ -80,9 +80,8 @@ static void CloseBoth(SC_HANDLE service, SC_HANDLE scm)
 
 ServiceOutcome CommandOutcome(const std::string &name, unsigned operation)
 {
-    static StatusNotices notices;  // written into a moment after the command, as the program's are
     ServiceOutcome outcome;
-    RunServiceCommand(name.c_str(), operation, nullptr, &notices, &outcome);
+    RunServiceCommand(name.c_str(), operation, nullptr, &outcome);
     return outcome;
 }
 
