@@ -267,7 +267,7 @@ void CopyAsCommands(HWND window)
             return;
         }
         SecureZeroMemory(s.password, sizeof(s.password));
-        written = WriteNewServiceScript(&s, script, refusal);
+        written = WriteNewServiceScript(&s, nullptr, script, refusal);
     }
     if (script && !written && !failure) {
         failure = refusal;

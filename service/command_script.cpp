@@ -8,9 +8,11 @@
 #include "service/error_report.h"
 #include "service/installed_service.h"
 #include "service/operation.h"
+#include "service/recovery.h"
 #include "service/service_account.h"
 
 #include <stddef.h>
+#include <stdio.h>
 #include <string.h>
 
 // The script as it is written, and whether cmd.exe, reading its line so
@@ -150,6 +152,7 @@ static const WCHAR *const ErrorWords[] = {L"ignore", L"normal", L"severe", L"cri
 struct ScriptedService {
     const WCHAR *keyName, *binaryPath, *displayName, *description, *loadOrderGroup, *dependencies, *accountName;
     DWORD serviceType, startType, errorControl;
+    const RecoverySettings *recovery;  // null: none
 };
 
 static const struct {
@@ -168,6 +171,38 @@ static const struct {
 static const WCHAR *TextOf(const ScriptedService *s, size_t offset)
 {
     return *reinterpret_cast<const WCHAR *const *>(reinterpret_cast<const BYTE *>(s) + offset);
+}
+
+// sc.exe failure (reset= in seconds, each action's delay in milliseconds)
+// and sc.exe failureflag, as the service's recovery is set.
+static bool AppendRecovery(Script *script, const WCHAR *keyName, const RecoverySettings *recovery, char *refusal)
+{
+    if (HasRecovery(recovery)) {
+        SC_ACTION actions[3];
+        RecoveryActions(recovery, actions);
+        WCHAR words[96];
+        _snwprintf(words, 96, L" reset= %lu actions= ", recovery->resetDays * 86400);
+        Append(script, L"sc.exe failure ");
+        AppendArgument(script, keyName, "Key Name");
+        Append(script, words);
+        static const WCHAR *const names[] = {L"none", L"restart", L"reboot", L"run"};
+        for (int i = 0; i < 3; i++) {
+            _snwprintf(words, 96, L"%ls%ls/%lu", i ? L"/" : L"", names[actions[i].Type], actions[i].Delay);
+            Append(script, words);
+        }
+        WCHAR command[RecoveryProgramLength + RecoveryParametersLength + 16];
+        RecoveryCommandLine(recovery, command, sizeof(command) / sizeof(command[0]));
+        if (command[0])
+            AppendOption(script, L"command=", command, "Run a Program");
+        if (!EndLine(script, refusal))
+            return false;
+    }
+    if (recovery->onStopsWithErrors) {
+        Append(script, L"sc.exe failureflag ");
+        AppendArgument(script, keyName, "Key Name");
+        Append(script, L" 1\r\n");
+    }
+    return true;
 }
 
 static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
@@ -227,6 +262,8 @@ static bool WriteScript(const ScriptedService *s, WCHAR *text, char *refusal)
         if (!EndLine(&script, refusal))
             return false;
     }
+    if (s->recovery && !AppendRecovery(&script, s->keyName, s->recovery, refusal))
+        return false;
     const AccountKind account = KindOfAccount(s->accountName);
     if (NeedsServiceLogonRight(account))
         Append(&script, L"rem The account needs the right to log on as a service: the Services console grants it "
@@ -268,7 +305,7 @@ static const WCHAR *ScriptedPath(const WCHAR *path, DWORD serviceType, WCHAR *qu
     return path;
 }
 
-bool WriteNewServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
+bool WriteNewServiceScript(const ServiceSettings *s, const RecoverySettings *recovery, WCHAR *text, char *refusal)
 {
     WCHAR name[FieldSize], written[FieldSize], quoted[FieldSize + 2], display[FieldSize], group[FieldSize];
     WCHAR account[FieldSize];
@@ -286,8 +323,8 @@ bool WriteNewServiceScript(const ServiceSettings *s, WCHAR *text, char *refusal)
     Widen(s->loadOrderGroup, group, FieldSize);
     Widen(dependencyText, dependencies, LongFieldSize);
     Widen(s->accountName, account, FieldSize);
-    const ScriptedService scripted = {name,  path, display, description, group, dependencies, account,
-                                      s->serviceType, s->startType, s->errorControl};
+    const ScriptedService scripted = {name,           path,         display,         description, group, dependencies,
+                                      account,        s->serviceType, s->startType, s->errorControl, recovery};
     return WriteScript(&scripted, text, refusal);
 }
 
@@ -307,6 +344,9 @@ bool WriteInstalledServiceScript(const char *keyName, WCHAR *text, char *refusal
         return false;
     }
     const QUERY_SERVICE_CONFIGW *c = installed.config;
+    // A system that cannot say what recovery it keeps copies none.
+    RecoverySettings recovery = {};
+    const bool hasRecovery = ReadRecovery(keyName, &recovery) == ERROR_SUCCESS;
     WCHAR name[FieldSize];
     Widen(keyName, name, FieldSize);
     // The service's dependencies in the form's writing: names apart by '/'.
@@ -336,7 +376,8 @@ bool WriteInstalledServiceScript(const char *keyName, WCHAR *text, char *refusal
                                               OrEmpty(c->lpServiceStartName),
                                               c->dwServiceType,
                                               installed.delayedAutoStart ? DelayedAutoStart : c->dwStartType,
-                                              c->dwErrorControl};
+                                              c->dwErrorControl,
+                                              hasRecovery ? &recovery : nullptr};
             written = WriteScript(&scripted, text, refusal);
         }
     }

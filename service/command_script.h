@@ -17,12 +17,15 @@ constexpr DWORD RefusalSize = 192 + 640;
 // Writes into script (ScriptLength characters, CRLF lines) the commands that
 // create a service on another machine: sc.exe create with every setting
 // that sc.exe takes, its description, and in place of the password a
-// remark on how to give it. Each value reaches sc.exe whole, as the service
+// remark on how to give it, and its recovery with sc.exe failure and
+// failureflag. Each value reaches sc.exe whole, as the service
 // holds it. False, with why in refusal (RefusalSize bytes), when no such
 // commands can be had: a line break in a text, which no command line
 // carries, a line longer than cmd.exe takes, a binary path whose program
 // cannot be told, or a service type that sc.exe does not take.
-// A new service as the form describes it, settings as Install takes them:
-bool WriteNewServiceScript(const ServiceSettings *settings, WCHAR *script, char *refusal);
+// A new service as the form describes it, settings as Install takes them,
+// with the recovery chosen for it (or null):
+bool WriteNewServiceScript(const ServiceSettings *settings, const struct RecoverySettings *recovery, WCHAR *script,
+                           char *refusal);
 // An installed service as the service manager holds it:
 bool WriteInstalledServiceScript(const char *keyName, WCHAR *script, char *refusal);

@@ -20,6 +20,16 @@ bool HasRecovery(const RecoverySettings *s)
     return !(s->actions[0] == SC_ACTION_NONE && s->actions[1] == SC_ACTION_NONE && s->actions[2] == SC_ACTION_NONE);
 }
 
+void RecoveryActions(const RecoverySettings *s, SC_ACTION actions[3])
+{
+    for (int i = 0; i < 3; i++) {
+        const SC_ACTION_TYPE type = s->actions[i];
+        actions[i] = {type, type == SC_ACTION_RESTART  ? s->restartMinutes * 60000
+                            : type == SC_ACTION_REBOOT ? s->rebootMinutes * 60000
+                                                       : 0};
+    }
+}
+
 void RecoveryCommandLine(const RecoverySettings *s, WCHAR *line, DWORD count)
 {
     const bool quoted = wcschr(s->program, L' ') != nullptr;
@@ -147,12 +157,7 @@ static bool SetShutdownPrivilege(bool enable, bool *wasEnabled)
 DWORD ApplyRecovery(const char *keyName, const RecoverySettings *s, bool wasOnStopsWithErrors)
 {
     SC_ACTION actions[3];
-    for (int i = 0; i < 3; i++) {
-        const SC_ACTION_TYPE type = s->actions[i];
-        actions[i] = {type, type == SC_ACTION_RESTART  ? s->restartMinutes * 60000
-                            : type == SC_ACTION_REBOOT ? s->rebootMinutes * 60000
-                                                       : 0};
-    }
+    RecoveryActions(s, actions);
     WCHAR command[RecoveryProgramLength + RecoveryParametersLength + 16];
     RecoveryCommandLine(s, command, sizeof(command) / sizeof(command[0]));
     // No action at all deletes the reset period and the actions.

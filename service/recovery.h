@@ -29,6 +29,9 @@ constexpr DWORD MostDelayMinutes = 0xFFFFFFFFu / 60000;
 bool HasRecovery(const RecoverySettings *settings);
 bool HasAction(const RecoverySettings *settings, SC_ACTION_TYPE action);
 
+// The service manager's actions of settings, with their delays.
+void RecoveryActions(const RecoverySettings *settings, SC_ACTION actions[3]);
+
 // The command line Run a Program runs: the program (quoted when it has a
 // blank), its parameters and the fail count.
 void RecoveryCommandLine(const RecoverySettings *settings, WCHAR *line, DWORD count);

@@ -4,6 +4,7 @@
 #include "service/command_script.h"
 #include "service/error_report.h"
 #include "service/operation.h"
+#include "service/recovery.h"
 #include "service/registry_lists.h"
 #include "service/service_command.h"
 #include "service/settings.h"
@@ -769,7 +770,7 @@ TEST_F(ServiceOperations, ScriptsAreTheServiceOrARefusal)
         strcpy(s.description, c.description.c_str());
         s.serviceType = c.type;
         char refusal[RefusalSize] = {};
-        EXPECT_EQ(WriteNewServiceScript(&s, script, refusal), c.written != nullptr);
+        EXPECT_EQ(WriteNewServiceScript(&s, nullptr, script, refusal), c.written != nullptr);
         if (c.written) {
             EXPECT_NE(std::wstring(script).find(c.written), std::wstring::npos) << Narrow(script, CP_UTF8);
         } else {
@@ -805,4 +806,100 @@ TEST_F(ServiceOperations, ScriptsAreTheServiceOrARefusal)
     EXPECT_EQ(facts.unheld, DWORD(UnheldBinaryPath | UnheldAccountName | UnheldDescription));
     EXPECT_STREQ(loaded.accountName, "");
     EXPECT_STREQ(loaded.description, "");
+}
+
+// What the service manager is given for a recovery, and reads back, as
+// Windows keeps it: Wine keeps no failure actions.
+static std::vector<BYTE> failureActions;  // the record, its texts and actions after it
+static int failureFlag = -1;              // -1: never set
+static BOOL WINAPI KeepRecovery(SC_HANDLE, DWORD level, void *info)
+{
+    if (level == SERVICE_CONFIG_FAILURE_ACTIONS_FLAG) {
+        failureFlag = static_cast<SERVICE_FAILURE_ACTIONS_FLAG *>(info)->fFailureActionsOnNonCrashFailures;
+        return TRUE;
+    }
+    const auto *given = static_cast<SERVICE_FAILURE_ACTIONSW *>(info);
+    failureActions.assign(sizeof(*given) + 3 * sizeof(SC_ACTION) + 2048, 0);
+    auto *kept = reinterpret_cast<SERVICE_FAILURE_ACTIONSW *>(failureActions.data());
+    *kept = *given;
+    kept->lpsaActions = reinterpret_cast<SC_ACTION *>(kept + 1);
+    memcpy(kept->lpsaActions, given->lpsaActions, given->cActions * sizeof(SC_ACTION));
+    kept->lpCommand = reinterpret_cast<WCHAR *>(kept->lpsaActions + 3);
+    lstrcpynW(kept->lpCommand, given->lpCommand, 1024);
+    return TRUE;
+}
+static BOOL WINAPI ReadKeptRecovery(SC_HANDLE, DWORD level, BYTE *info, DWORD size, DWORD *needed)
+{
+    *needed = level == SERVICE_CONFIG_FAILURE_ACTIONS_FLAG ? sizeof(SERVICE_FAILURE_ACTIONS_FLAG)
+                                                           : DWORD(failureActions.size());
+    if (size < *needed) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    if (level == SERVICE_CONFIG_FAILURE_ACTIONS_FLAG) {
+        reinterpret_cast<SERVICE_FAILURE_ACTIONS_FLAG *>(info)->fFailureActionsOnNonCrashFailures = failureFlag > 0;
+        return TRUE;
+    }
+    memcpy(info, failureActions.data(), failureActions.size());
+    auto *record = reinterpret_cast<SERVICE_FAILURE_ACTIONSW *>(info);
+    record->lpsaActions = reinterpret_cast<SC_ACTION *>(record + 1);
+    record->lpCommand = reinterpret_cast<WCHAR *>(record->lpsaActions + 3);
+    return TRUE;
+}
+
+TEST_F(ServiceOperations, RecoveryIsKeptAsTheServiceManagerTakesItAndReadBack)
+{
+    const TestService service("Recovered", "run");
+    RecoverySettings wine = {};
+    EXPECT_EQ(ReadRecovery(service.name.c_str(), &wine), DWORD(ERROR_INVALID_LEVEL));
+    const ScopedOverride change(scmCalls.changeServiceConfig2, KeepRecovery);
+    const ScopedOverride query(scmCalls.queryServiceConfig2, ReadKeptRecovery);
+    const struct {
+        RecoverySettings chosen;
+        DWORD resetSeconds, actionCount;
+        SC_ACTION actions[3];
+        const wchar_t *command;
+        int flag;
+    } cases[] = {
+        {{{SC_ACTION_RESTART, SC_ACTION_RESTART, SC_ACTION_NONE}, 1, 1, 0, false, L"", L"", false},
+         86400, 3, {{SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}}, L"", -1},
+        {{{SC_ACTION_RUN_COMMAND, SC_ACTION_REBOOT, SC_ACTION_REBOOT}, 2, 0, 3, true, L"C:\\Program Files\\a.exe",
+          L"--svc", true},
+         172800, 3, {{SC_ACTION_RUN_COMMAND, 0}, {SC_ACTION_REBOOT, 180000}, {SC_ACTION_REBOOT, 180000}},
+         L"\"C:\\Program Files\\a.exe\" --svc /fail=%1%", 1},
+        {{{SC_ACTION_NONE, SC_ACTION_NONE, SC_ACTION_NONE}, 5, 0, 0, false, L"", L"", false}, 0, 0, {}, L"", 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        failureFlag = -1;
+        ASSERT_EQ(ApplyRecovery(service.name.c_str(), &c.chosen, &c == &cases[2]), 0u);
+        const auto *record = reinterpret_cast<const SERVICE_FAILURE_ACTIONSW *>(failureActions.data());
+        EXPECT_EQ(record->dwResetPeriod, c.resetSeconds);
+        ASSERT_EQ(record->cActions, c.actionCount);
+        for (DWORD i = 0; i < c.actionCount; i++) {
+            EXPECT_EQ(record->lpsaActions[i].Type, c.actions[i].Type) << i;
+            EXPECT_EQ(record->lpsaActions[i].Delay, c.actions[i].Delay) << i;
+        }
+        EXPECT_STREQ(record->lpCommand, c.command);
+        EXPECT_EQ(failureFlag, c.flag);
+        RecoverySettings back = {};
+        ASSERT_EQ(ReadRecovery(service.name.c_str(), &back), 0u);
+        const RecoverySettings &want = c.actionCount ? c.chosen : back;
+        EXPECT_EQ(memcmp(back.actions, want.actions, sizeof(back.actions)), 0);
+        EXPECT_EQ(back.onStopsWithErrors, c.chosen.onStopsWithErrors);
+        EXPECT_STREQ(back.program, c.chosen.program);
+        EXPECT_STREQ(back.parameters, c.chosen.parameters);
+        EXPECT_EQ(back.appendFailCount, c.chosen.appendFailCount);
+    }
+    // Copied: sc.exe failure with seconds and milliseconds, and failureflag.
+    static WCHAR script[ScriptLength];
+    ServiceSettings s = SettingsToInstall(service.name);
+    char refusal[RefusalSize] = {};
+    ASSERT_TRUE(WriteNewServiceScript(&s, &cases[1].chosen, script, refusal)) << refusal;
+    EXPECT_NE(std::wstring(script).find(L"\r\nsc.exe failure \"" + Wide(service.name) +
+                                        L"\" reset= 172800 actions= run/0/reboot/180000/reboot/180000 command= "
+                                        L"\"\\\"C:\\Program Files\\a.exe\\\" --svc /fail=%%1%%\"\r\nsc.exe "
+                                        L"failureflag \"" + Wide(service.name) + L"\" 1\r\n"),
+              std::wstring::npos)
+        << Narrow(script, CP_UTF8);
 }
