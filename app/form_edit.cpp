@@ -2,6 +2,7 @@
 // Apply, which sends the service manager only what changed.
 #include "app/main_window_parts.h"
 
+#include "app/command_checks.h"
 #include "app/service_setup.h"
 #include "service/error_report.h"
 #include "service/operation.h"
@@ -59,11 +60,7 @@ static const WCHAR *ChangedDependencies(const char *now, const char *then, WCHAR
     char list[LongFieldSize];
     lstrcpynA(list, now, sizeof(list));
     DependencyTextToList(list, sizeof(list));
-    DWORD length = 0;
-    while (list[length] || list[length + 1])
-        length++;
-    if (!MultiByteToWideChar(ProgramCodePage(), 0, list, int(length + 2), wide, LongFieldSize))
-        wide[0] = wide[1] = L'\0';
+    WidenList(list, wide, LongFieldSize);
     return wide;
 }
 
@@ -109,7 +106,7 @@ void ApplyChange(HWND window)
     const char *accountNow = after.accountName[0] ? after.accountName : "LocalSystem";
     const bool accountChanged = change.accountName != nullptr;
     bool allowed = PasswordFitsAccount(window, "Change", accountNow, after.password) &&
-                   (!accountChanged || AccountMayGoOn(window, "Error Changing Service", accountNow));
+                   ChangeChecksAllow(window, before.keyName, after.serviceType, &change);
     if (after.password[0])
         change.password = Changed(after.password, "", password, FieldSize);
     else if (accountChanged)

@@ -3,6 +3,7 @@
 #include "app/main_window_parts.h"
 
 #include "app/about_box.h"
+#include "app/command_checks.h"
 #include "app/command_thread.h"
 #include "app/command_verdict.h"
 #include "app/file_picker.h"
@@ -72,8 +73,9 @@ static void BeginNamedCommand(HWND window, unsigned operation, const char *verb)
     ServiceSettings &s = serviceSettings;
     char dependents[LongFieldSize] = {};
     if (ReadFormField(window, verb, KeyNameText, s.keyName) &&
-        (operation == Start || !ActiveDependents(s.keyName, dependents) ||
-         StopDependentsToo(window, s.keyName, dependents)) &&
+        (operation == Start ? StartChecksAllow(window, s.keyName)
+                            : !ActiveDependents(s.keyName, dependents) ||
+                                  StopDependentsToo(window, s.keyName, dependents)) &&
         !MainWindowClosing() && !BeginServiceCommand(window, operation, s.keyName, dependents))
         ReportSystemError("Tarnex Cannot Run the Command");
     RefreshForm(window);
@@ -99,8 +101,7 @@ static void InstallFromForm(HWND window)
     ServiceSettings &s = serviceSettings;
     if (CommandsHeld() || !ReadFormSettings(window, "Install", &s))
         return;
-    if (!PasswordFitsAccount(window, "Install", s.accountName, s.password) ||
-        !AccountMayGoOn(window, "Error Creating the new service!", s.accountName)) {
+    if (!PasswordFitsAccount(window, "Install", s.accountName, s.password) || !InstallChecksAllow(window, &s)) {
         SecureZeroMemory(s.password, sizeof(s.password));
         return;
     }

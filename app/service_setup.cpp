@@ -26,27 +26,6 @@ bool PasswordFitsAccount(HWND window, const char *verb, const char *account, con
     return false;
 }
 
-bool AccountMayGoOn(HWND window, const char *caption, const char *account)
-{
-    WCHAR wide[FieldSize];
-    WideAccount(account, wide);
-    if (!NeedsServiceLogonRight(KindOfAccount(wide)))
-        return true;
-    PSID sid;
-    const DWORD error = ResolveAccount(wide, &sid);
-    if (!error) {
-        LocalFree(sid);
-        return true;
-    }
-    char failure[FailureTextSize], text[FieldSize + FailureTextSize + 160];
-    FormatSystemError(error, failure);
-    wsprintfA(text,
-              "The account %s was not found:\r\n%s\r\nThe service cannot start until it logs on with an account "
-              "that is. Go on all the same?",
-              account, failure);
-    return MessageBoxA(window, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
-}
-
 void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND))
 {
     char text[2 * FieldSize + FailureTextSize + 512];

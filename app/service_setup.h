@@ -1,6 +1,7 @@
-// What Install and Apply do beside their main call: the account looked at
-// before, the delayed start and the account's right to log on as a service
-// set after, and the box that says how it went.
+// What Install and Apply do beside their main call: the password refused
+// for an account that takes none, the delayed start and the account's
+// right to log on as a service set after, and the box that says how it
+// went.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +9,6 @@
 // A password typed for an account that takes none (the system's own, a
 // virtual or a managed one) is refused, naming the field; false then.
 bool PasswordFitsAccount(HWND window, const char *verb, const char *account, const char *password);
-// An account that needs the right to log on as a service and is not found
-// is named, with the system's text, in a question titled caption; false on
-// No, and nothing is done.
-bool AccountMayGoOn(HWND window, const char *caption, const char *account);
 
 // What was done, and what is still to set.
 struct SetupDone {

@@ -155,3 +155,73 @@ bool ServiceKeyWritten(const char *keyName, FILETIME *written)
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
+
+// A text value read whole; null when there is none.
+static WCHAR *ReadText(HKEY key, const WCHAR *name)
+{
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return nullptr;
+    auto *text = static_cast<WCHAR *>(GlobalAlloc(GPTR, size + 2 * sizeof(WCHAR)));
+    if (text && RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size) != ERROR_SUCCESS) {
+        GlobalFree(text);
+        text = nullptr;
+    }
+    return text;
+}
+
+static bool InList(const WCHAR *list, const WCHAR *name)
+{
+    for (const WCHAR *entry = list; entry && *entry; entry += lstrlenW(entry) + 1)
+        if (!lstrcmpiW(entry, name))
+            return true;
+    return false;
+}
+
+bool GroupKnown(const WCHAR *group)
+{
+    HKEY key;
+    bool known = false;
+    if (registryCalls.openKey(HKEY_LOCAL_MACHINE, GroupOrderKeyPath, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        WCHAR *list = ReadText(key, L"List");
+        known = InList(list, group);
+        if (list)
+            GlobalFree(list);
+        RegCloseKey(key);
+    }
+    if (known ||
+        registryCalls.openKey(HKEY_LOCAL_MACHINE, ServicesKeyPath, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return known;
+    WCHAR name[256];
+    for (DWORD index = 0; !known; index++) {
+        DWORD length = sizeof(name) / sizeof(name[0]);
+        const LONG result = RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            break;
+        HKEY service;
+        if (RegOpenKeyExW(key, name, 0, KEY_QUERY_VALUE, &service) != ERROR_SUCCESS)
+            continue;
+        if (WCHAR *own = ReadText(service, L"Group")) {
+            known = !lstrcmpiW(own, group);
+            GlobalFree(own);
+        }
+        RegCloseKey(service);
+    }
+    RegCloseKey(key);
+    return known;
+}
+
+bool DeleteFlagSet(const char *keyName)
+{
+    HKEY key;
+    if (OpenServiceKey(keyName, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD flag = 0, size = sizeof(flag);
+    const bool set =
+        RegQueryValueExA(key, "DeleteFlag", nullptr, nullptr, reinterpret_cast<BYTE *>(&flag), &size) == ERROR_SUCCESS &&
+        flag;
+    RegCloseKey(key);
+    return set;
+}

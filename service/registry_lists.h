@@ -21,6 +21,12 @@ void ListInstalledServices(HWND list);
 // left out: stopping a look-alike would stop another service.
 bool ActiveDependents(const char *keyName, char *names);
 
+// Whether group is in the service group order or some service's group.
+bool GroupKnown(const WCHAR *group);
+// Whether Windows marked the service for deletion: it keeps "DeleteFlag"
+// in its key.
+bool DeleteFlagSet(const char *keyName);
+
 // When the service's key was last written; false when it has none.
 bool ServiceKeyWritten(const char *keyName, FILETIME *written);
 

@@ -118,7 +118,7 @@ done:
     return error;
 }
 
-static bool HoldsServiceLogonRight(const LSA_UNICODE_STRING *rights, ULONG count)
+static bool ListsServiceLogonRight(const LSA_UNICODE_STRING *rights, ULONG count)
 {
     for (ULONG i = 0; i < count; ++i)
         if (SameName(rights[i].Buffer, int(rights[i].Length / sizeof(WCHAR)), ServiceLogonRight))
@@ -126,9 +126,10 @@ static bool HoldsServiceLogonRight(const LSA_UNICODE_STRING *rights, ULONG count
     return false;
 }
 
+// Whether the account holds the right, granted first when grant says so.
 // Creating the LSA's record of an account that has none asks for
 // POLICY_CREATE_ACCOUNT on the policy.
-DWORD EnsureServiceLogonRight(const WCHAR *account, bool *granted)
+static DWORD LookAtServiceLogonRight(const WCHAR *account, bool grant, bool *held, bool *granted)
 {
     LSA_OBJECT_ATTRIBUTES attributes = {};
     LSA_HANDLE policy = nullptr;
@@ -140,11 +141,12 @@ DWORD EnsureServiceLogonRight(const WCHAR *account, bool *granted)
     PSID sid = nullptr;
     NTSTATUS status;
 
-    *granted = false;
+    *granted = *held = false;
     const DWORD error = ResolveAccount(account, &sid);
     if (error != ERROR_SUCCESS)
         return error;
-    status = logonRightCalls.openPolicy(nullptr, &attributes, POLICY_LOOKUP_NAMES | POLICY_CREATE_ACCOUNT, &policy);
+    status = logonRightCalls.openPolicy(nullptr, &attributes,
+                                        POLICY_LOOKUP_NAMES | (grant ? POLICY_CREATE_ACCOUNT : 0), &policy);
     if (status != STATUS_SUCCESS) {
         policy = nullptr;
         goto done;
@@ -155,10 +157,10 @@ DWORD EnsureServiceLogonRight(const WCHAR *account, bool *granted)
         count = 0;
         status = STATUS_SUCCESS;
     }
-    if (status != STATUS_SUCCESS || HoldsServiceLogonRight(rights, count))
+    if (status != STATUS_SUCCESS || (*held = ListsServiceLogonRight(rights, count)) || !grant)
         goto done;
     status = logonRightCalls.addRights(policy, sid, &right, 1);
-    *granted = status == STATUS_SUCCESS;
+    *granted = *held = status == STATUS_SUCCESS;
 
 done:
     if (rights)
@@ -167,4 +169,16 @@ done:
         LsaClose(policy);
     LocalFree(sid);
     return LsaNtStatusToWinError(status);
+}
+
+DWORD EnsureServiceLogonRight(const WCHAR *account, bool *granted)
+{
+    bool held;
+    return LookAtServiceLogonRight(account, true, &held, granted);
+}
+
+DWORD HoldsServiceLogonRight(const WCHAR *account, bool *held)
+{
+    bool granted;
+    return LookAtServiceLogonRight(account, false, held, &granted);
 }

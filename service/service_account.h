@@ -35,6 +35,9 @@ DWORD ResolveAccount(const WCHAR *account, PSID *sid);
 // ERROR_SUCCESS, or the error of the step that failed: resolving the name,
 // opening the local policy, reading the account's rights or adding it.
 DWORD EnsureServiceLogonRight(const WCHAR *account, bool *granted);
+// Whether the account holds the right now; ERROR_SUCCESS or the failing
+// step's error.
+DWORD HoldsServiceLogonRight(const WCHAR *account, bool *held);
 
 // Wine's LSA keeps no rights: it answers every account's rights with
 // STATUS_OBJECT_NAME_NOT_FOUND and a grant with success. The program uses

@@ -626,7 +626,8 @@ TEST_F(MainWindow, TheWindowHidesOnlyBehindAnIconInTheTray)
 TEST_F(MainWindow, StartIsJudgedByWhatBecameOfTheService)
 {
     const TestService never("NeverConnects", "noconnect"), failing("FailsAtStart", "fails"),
-        slow("StartsSlowly", "slowstart");
+        slow("StartsSlowly", "slowstart"), notepad("NotAServiceProgram", "run");
+    ReconfigureService(notepad.name, SERVICE_NO_CHANGE, "C:\\windows\\system32\\notepad.exe");
     DriveMainWindow([&](HWND window) {
         // StartService waits for a program that never connects.
         TypeText(window, KeyNameField, never.name.c_str());
@@ -641,6 +642,14 @@ TEST_F(MainWindow, StartIsJudgedByWhatBecameOfTheService)
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, 1500));
     });
     DriveMainWindow([&](HWND window) {
+        // Not a service program: said before the start would wait for it.
+        TypeText(window, KeyNameField, notepad.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        ASSERT_TRUE(Press(window, StartButton));
+        const RecordedBox checked = AnswerMessageBox(IDNO);
+        EXPECT_EQ(checked.caption, "Error Installing Service");
+        EXPECT_NE(checked.text.find("notepad.exe is not a service program"), std::string::npos) << checked.text;
+        EXPECT_TRUE(Shows(window, Stopped));
         TypeText(window, KeyNameField, failing.name.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
         ASSERT_TRUE(Press(window, StartButton));
@@ -1171,7 +1180,11 @@ TEST_F(MainWindow, AServiceIsChangedInPlace)
             if (key == IDCANCEL) {
                 EXPECT_TRUE(Shows(window, Active));
                 EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + service.name);
-            } else {  // another service's display name
+            } else {  // another service's display name: said before, refused after Yes
+                EXPECT_EQ(AnswerMessageBox(IDYES).text,
+                          "Before changing " + service.name + ":\r\n\r\n- The display name Display " + other.name +
+                              " is the service " + other.name +
+                              "'s already: Windows refuses it with error 1078.\r\n\r\nGo on all the same?");
                 EXPECT_EQ(AnswerMessageBox(IDOK).text, "Error 1078: Duplicate service name.\r\n");
             }
         }

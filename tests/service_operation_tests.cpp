@@ -5,6 +5,7 @@
 #include "service/error_report.h"
 #include "service/operation.h"
 #include "service/recovery.h"
+#include "service/service_checks.h"
 #include "service/registry_lists.h"
 #include "service/service_command.h"
 #include "service/settings.h"
@@ -902,4 +903,52 @@ TEST_F(ServiceOperations, RecoveryIsKeptAsTheServiceManagerTakesItAndReadBack)
                                         L"failureflag \"" + Wide(service.name) + L"\" 1\r\n"),
               std::wstring::npos)
         << Narrow(script, CP_UTF8);
+}
+
+// What the checks find before a command, against Wine's own programs and
+// service manager.
+TEST_F(ServiceOperations, ChecksFindWhatWouldMakeACommandFail)
+{
+    const TestService installed("Checked", "run"), disabled("Disabled", "run"), missing("Missing");
+    ReconfigureService(disabled.name, SERVICE_DISABLED, nullptr);
+    SetDeleteFlag(disabled.name);
+    const std::wstring tests = Wide(TestsFolder());
+    CloseHandle(CreateFileW((tests + L"\\run.cmd").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    const struct {
+        std::wstring program, dependencies, displayName;
+        const char *found;  // the first finding's beginning; null: none
+    } cases[] = {
+        {L"\"" + tests + L"\\tarnex_test_service.exe\" run", L"", L"", nullptr},
+        {L"C:\\windows\\system32\\notepad.exe", L"", L"",
+         "C:\\windows\\system32\\notepad.exe is not a service program: it never connects"},
+        {tests + L"\\run.cmd x", L"", L"", "is a script"},
+        {tests + L"\\gone.exe", L"", L"", "The program "},
+        {L"C:\\windows", L"", L"", "C:\\windows is a folder"},
+        {L"", Wide(installed.name) + std::wstring(L"\0+TDI\0", 6), L"", nullptr},
+        {L"", Wide(missing.name) + std::wstring(L"\0", 1), L"", "The dependency TarnexTestMissing"},
+        {L"", Wide(disabled.name) + std::wstring(L"\0", 1), L"", "The dependency TarnexTestDisabled"},
+        {L"", std::wstring(L"+No Such Group\0", 15), L"", "The group No Such Group is neither"},
+        {L"", L"", Wide("Display " + installed.name), "The display name Display TarnexTestChecked"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(Narrow(c.program + c.dependencies + c.displayName));
+        Findings findings = {};
+        CheckProgram(c.program.c_str(), SERVICE_WIN32_OWN_PROCESS, &findings);
+        CheckDependencies(c.dependencies.c_str(), &findings);
+        CheckDisplayName(c.displayName.c_str(), nullptr, &findings);
+        EXPECT_EQ(findings.count, c.found ? 1 : 0) << findings.text;
+        if (c.found) {
+            EXPECT_NE(std::string(findings.text).find(c.found), std::string::npos) << findings.text;
+        }
+    }
+    // Its own display name is no finding; an account not found is.
+    Findings findings = {};
+    CheckDisplayName(Wide("Display " + installed.name).c_str(), installed.name.c_str(), &findings);
+    CheckAccount(L".\\NoSuchUser", false, &findings);
+    EXPECT_EQ(findings.count, 1) << findings.text;
+    // A service disabled and marked for deletion is not started.
+    findings = {};
+    CheckStart(disabled.name.c_str(), &findings);
+    EXPECT_STREQ(findings.text, "- The service is disabled: Windows refuses to start it (error 1058).\r\n- The service "
+                                "is marked for deletion: Windows refuses to start it (error 1072).\r\n");
 }

@@ -98,6 +98,15 @@ std::string RegistryOf(const std::string &name)
     return RunAndCapture("reg query \"HKLM\\" + std::string(ServiceKey) + name + "\"");
 }
 
+void ReconfigureService(const std::string &name, DWORD startType, const char *binaryPath)
+{
+    SC_HANDLE scm;
+    SC_HANDLE service = OpenNamed(&scm, name, SERVICE_CHANGE_CONFIG);
+    EXPECT_TRUE(ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, binaryPath, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr));
+    CloseBoth(service, scm);
+}
+
 void SetDeleteFlag(const std::string &name)
 {
     const DWORD flag = 1;

@@ -28,6 +28,9 @@ constexpr char ServiceKey[] = "SYSTEM\\CurrentControlSet\\Services\\";
 std::string RegistryOf(const std::string &name);
 // Whether a service of exactly that name is installed.
 bool ServiceExists(const std::string &name);
+// Changes the service's start type and binary path (null or
+// SERVICE_NO_CHANGE for what stays).
+void ReconfigureService(const std::string &name, DWORD startType, const char *binaryPath);
 // Marks the service for deletion in its key, as Windows does for a service
 // deleted while another program holds it open.
 void SetDeleteFlag(const std::string &name);
