@@ -1,6 +1,7 @@
 // What the checks found before a command, shown once.
 #include "app/command_checks.h"
 
+#include "app/main_window_parts.h"
 #include "service/service_checks.h"
 
 void WidenList(const char *list, WCHAR *wide, DWORD count)
@@ -29,7 +30,7 @@ static bool FindingsAllow(HWND window, const char *caption, const char *doing, c
     wsprintfA(text, "Before %s %s:\r\n\r\n", doing, keyName);
     lstrcatA(text, findings->text);
     lstrcatA(text, "\r\nGo on all the same?");
-    return MessageBoxA(window, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return AskAboutCommand(window, text, caption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 bool InstallChecksAllow(HWND window, const ServiceSettings *s)

@@ -24,9 +24,7 @@ bool CommandsHeld()
     return asking || ServiceCommandRunning();
 }
 
-// A command's question: while it is open no other command begins (from the
-// tray, say), and the form and the tray show none; the answer.
-static int Ask(HWND window, const char *text, const char *caption, UINT type)
+int AskAboutCommand(HWND window, const char *text, const char *caption, UINT type)
 {
     asking = true;
     RefreshForm(window);
@@ -47,7 +45,7 @@ static bool StopDependentsToo(HWND window, const char *keyName, const char *depe
     for (const char *name = dependents; *name; name += lstrlenA(name) + 1)
         end += wsprintfA(end, "%s\r\n", name);
     lstrcpyA(end, "\r\nStop them, and then the service?");
-    return Ask(window, text, "Please Confirm!", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AskAboutCommand(window, text, "Please Confirm!", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 // The cursor follows the start or end of a command at once, as it would at
@@ -118,7 +116,8 @@ static void InstallFromForm(HWND window)
 static void RemoveAfterQuestion(HWND window)
 {
     if (CommandsHeld() ||
-        Ask(window, "Do You REALLY Want To Delete the Service?", "Please Confirm!", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        AskAboutCommand(window, "Do You REALLY Want To Delete the Service?", "Please Confirm!",
+                        MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     BeginNamedCommand(window, Remove, "Remove");
 }

@@ -59,6 +59,9 @@ void OnMainCommand(HWND window, WPARAM wParam);
 // A command runs, or a command's question is open: no other begins, and
 // the form shows none.
 bool CommandsHeld();
+// A command's question: while it is open no other command begins (from the
+// tray, say), and the form and the tray show none; the answer.
+int AskAboutCommand(HWND window, const char *text, const char *caption, UINT type);
 void OnServiceCommandDone(HWND window, WPARAM wParam, LPARAM lParam);
 void CopyAsCommands(HWND window);
 
