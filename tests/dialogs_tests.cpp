@@ -4,6 +4,7 @@
 #include "app/dialog_template.h"
 #include "app/hyperlink.h"
 #include "app/main_window.h"
+#include "app/recovery_dialog.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "app/web_link.h"
@@ -19,6 +20,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
@@ -349,6 +351,74 @@ TEST_F(Dialogs, AboutBoxesLeaveNothingBehind)
     const int objects = CountGdiObjects(), handles = CountKernelHandles();
     for (int i = 0; i < 20; i++)
         ShowAboutBox(nullptr, mainIcon);
+    EXPECT_EQ(CountGdiObjects(), objects);
+    EXPECT_EQ(CountKernelHandles(), handles);
+}
+
+// Each case chooses the lists' rows, types the counts and the program, and
+// checks the two boxes; taken is what settings then hold, or the refusal.
+TEST_F(Dialogs, RecoveryTakesTheFieldsThatApplyAndRefusesWhatCannotBe)
+{
+    const RecoverySettings before = {{SC_ACTION_REBOOT, SC_ACTION_NONE, SC_ACTION_RUN_COMMAND}, 1, 2, 3, false,
+                                     L"C:\\old.exe", L"", false};
+    const struct { const char *rows, *reset, *restart, *program, *enabled, *taken; int refused; } cases[] = {
+        {"123", "7", "5", "C:\\on fail.exe", "11111111", "132 7 5 9 1 C:\\on fail.exe|-v 1", 0},
+        {"001", "49710", "071582", "", "11100000", "001 49710 71582 3 1 C:\\old.exe| 0", 0},
+        {"000", "x", "x", "", "00000000", "000 1 2 3 0 C:\\old.exe| 0", 0},
+        {"100", "1x", "5", "", "11100000", "Reset fail count after holds no number of days from 0 to 49710.", ResetField},
+        {"001", "0", "71583", "", "11100000", "Restart service after holds no number of minutes from 0 to 71582.",
+         RestartField},
+        {"200", "0", "", " ", "10111110", "Program is empty: Run a Program has no program to run.", ProgramField},
+    };
+    const auto enabled = [](HWND dialog) {
+        std::string flags;
+        for (int id : {ResetField, RestartField, StopsWithErrorsBox, ProgramField, ProgramBrowse, ParametersField,
+                       AppendFailCountBox, RebootField})
+            flags += IsWindowEnabled(GetDlgItem(dialog, id)) ? '1' : '0';
+        return flags;
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.taken);
+        RecoverySettings s = before;
+        INT_PTR result = 0;
+        RunDriven([&] { result = RunRecoveryDialog(nullptr, mainIcon, "Spooler", &s, "It cannot say."); }, [&] {
+            HWND dialog = WaitForWindow("Recovery of Spooler", "#32770");
+            EXPECT_EQ(ControlText(dialog, FirstFailureList) + ", " + enabled(dialog) + ", " +
+                          ControlText(dialog, RecoveryNote), "Restart the Computer, 10111111, It cannot say.");
+            for (int list : {FirstFailureList, SecondFailureList, LaterFailuresList}) {
+                SendDlgItemMessageA(dialog, list, CB_SETCURSEL, c.rows[(list - FirstFailureList) / 2] - '0', 0);
+                SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(list, CBN_SELCHANGE), LPARAM(GetDlgItem(dialog, list)));
+            }
+            EXPECT_EQ(enabled(dialog), c.enabled);
+            for (const auto &[id, text] : {std::pair(ResetField, c.reset), {RestartField, c.restart},
+                                           {ProgramField, c.program}, {ParametersField, "-v"}, {RebootField, "9"}})
+                TypeText(dialog, id, text);
+            CheckDlgButton(dialog, StopsWithErrorsBox, BST_CHECKED);
+            CheckDlgButton(dialog, AppendFailCountBox, BST_CHECKED);
+            PostMessageA(GetDlgItem(dialog, ParametersField), WM_KEYDOWN, VK_RETURN, 0);  // Enter is OK
+            if (!c.refused)
+                return;
+            const RecordedBox box = AnswerMessageBox(IDOK);
+            EXPECT_EQ(box.caption + ": " + box.text, "Tarnex Cannot Set the Recovery: " + std::string(c.taken));
+            EXPECT_TRUE(WaitUntil([&] { return FocusOfUiThread() == GetDlgItem(dialog, c.refused); }));
+            PostMessageA(GetDlgItem(dialog, c.refused), WM_KEYDOWN, VK_ESCAPE, 0);  // Esc is Cancel
+        });
+        char taken[600];
+        snprintf(taken, sizeof(taken), "%d%d%d %lu %lu %lu %d %ls|%ls %d", s.actions[0], s.actions[1], s.actions[2],
+                 s.resetDays, s.restartMinutes, s.rebootMinutes, s.onStopsWithErrors, s.program, s.parameters,
+                 s.appendFailCount);
+        EXPECT_EQ(result, c.refused ? IDCANCEL : IDOK);
+        EXPECT_TRUE(c.refused ? !memcmp(&s, &before, sizeof(s)) : !strcmp(taken, c.taken)) << taken;
+    }
+}
+
+TEST_F(Dialogs, RecoveryDialogsLeaveNothingBehind)
+{
+    RecoverySettings s = {};
+    const ClosingDialogs closing;  // the close box, which is Cancel
+    RunRecoveryDialog(nullptr, mainIcon, "Spooler", &s, nullptr);  // the first may leave lasting objects
+    const int objects = CountGdiObjects(), handles = CountKernelHandles();
+    EXPECT_EQ(RunRecoveryDialog(nullptr, mainIcon, "Spooler", &s, nullptr), IDCANCEL);
     EXPECT_EQ(CountGdiObjects(), objects);
     EXPECT_EQ(CountKernelHandles(), handles);
 }
