@@ -129,6 +129,7 @@ void ApplyChange(HWND window)
     const bool restartNeeded = (pathChanged || accountChanged || change.serviceType != SERVICE_NO_CHANGE) &&
                                RunOnKeyName(before.keyName, QueryStatus) == 1;
     const SetupDone done = {before.keyName, "changed", accountChanged ? accountNow : nullptr, delayed,
-                            restartNeeded ? "The change takes effect when the service next starts." : nullptr};
+                            restartNeeded ? "The change takes effect when the service next starts." : nullptr,
+                            nullptr};
     FinishSetup(window, &done, EndEditing);
 }

@@ -86,6 +86,7 @@ void ForgetFormState(HWND window)
 void StartRefreshing(HWND window)
 {
     addedGroup[0] = '\0';
+    editing = false;
     SetTimer(window, RefreshTimerId, RefreshInterval, nullptr);
 }
 

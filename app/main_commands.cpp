@@ -106,7 +106,7 @@ static void InstallFromForm(HWND window)
     char account[FieldSize];
     lstrcpynA(account, s.accountName, sizeof(account));
     const SetupDone done = {s.keyName, "created", account[0] ? account : nullptr,
-                            s.startType == DelayedAutoStart ? 1 : -1, nullptr};
+                            s.startType == DelayedAutoStart ? 1 : -1, nullptr, FormRecovery()};
     if (RunOnSettings(&s, Install) == 1)
         FinishSetup(window, &done, RefreshForm);
     else
@@ -267,7 +267,7 @@ void CopyAsCommands(HWND window)
             return;
         }
         SecureZeroMemory(s.password, sizeof(s.password));
-        written = WriteNewServiceScript(&s, nullptr, script, refusal);
+        written = WriteNewServiceScript(&s, FormRecovery(), script, refusal);
     }
     if (script && !written && !failure) {
         failure = refusal;

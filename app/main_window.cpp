@@ -270,6 +270,7 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     HMENU systemMenu = GetSystemMenu(window, FALSE);
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(systemMenu, MF_STRING, CopyAsCommandsCommand, "Copy as Comm&ands");
+    AppendMenuA(systemMenu, MF_STRING, RecoveryCommand, "&Recovery...");
     CreateTrayMenu();
     StartRefreshing(window);
     // A timer comes only when no paint is due: once the window shows whole.
@@ -425,10 +426,15 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SETCURSOR:
         return OnSetCursor(window, lParam);
     case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) != CopyAsCommandsCommand)
-            return FALSE;
-        CopyAsCommands(window);
-        return TRUE;
+        switch (wParam & 0xFFF0) {
+        case CopyAsCommandsCommand:
+            CopyAsCommands(window);
+            return TRUE;
+        case RecoveryCommand:
+            OnRecoveryCommand(window);
+            return TRUE;
+        }
+        return FALSE;
     case WM_CLOSE:
         CloseMainWindow(window);
         return 0;

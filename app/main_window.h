@@ -44,9 +44,11 @@ enum MainControl : int {
     CloseButton = 35,
 };
 
-// The system menu's command (WM_SYSCOMMAND) that copies the commands which
-// create the service the form describes.
+// The system menu's commands (WM_SYSCOMMAND): copy the commands which
+// create the service the form describes, and set what Windows does when the
+// service fails.
 constexpr UINT CopyAsCommandsCommand = 0x0100;
+constexpr UINT RecoveryCommand = 0x0110;
 
 // Builds the main window's template and runs it; 0 when the window has ended.
 int RunMainWindow();

@@ -53,6 +53,11 @@ void BeginChange(HWND window);
 void ApplyChange(HWND window);
 void CancelChange(HWND window);
 
+// service_recovery.cpp: the Recovery command, and the recovery chosen for
+// the new service the form describes (null when none was).
+void OnRecoveryCommand(HWND window);
+const struct RecoverySettings *FormRecovery();
+
 // main_commands.cpp: a click of one of the window's buttons but Close, and
 // the end of a command that ran off the window's thread.
 void OnMainCommand(HWND window, WPARAM wParam);

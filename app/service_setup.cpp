@@ -3,6 +3,7 @@
 
 #include "app/main_window_parts.h"
 #include "service/error_report.h"
+#include "service/recovery.h"
 #include "service/service_account.h"
 #include "service/service_change.h"
 #include "service/settings.h"
@@ -53,11 +54,18 @@ void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND))
         if (granted)
             wsprintfA(end, "\r\nThe account %s was granted the right to log on as a service.", done->account);
     }
+    const DWORD recoveryError = done->recovery ? ApplyRecovery(done->keyName, done->recovery, false) : 0;
     settled(window);
     MessageBoxA(window, text, "Tarnex", MB_OK | icon);
+    char failure[FailureTextSize];
+    if (recoveryError) {
+        FormatSystemError(recoveryError, failure);
+        wsprintfA(text, "The service %s was %s, but its recovery was not set:\r\n%s", done->keyName, done->done,
+                  failure);
+        ReportFailure(window, "Error Changing Service", text);
+    }
     if (!grantError)
         return;
-    char failure[FailureTextSize];
     FormatSystemError(grantError, failure);
     wsprintfA(text,
               "The service %s was %s, but its account %s was not granted the right to log on as a service:\r\n%s"

@@ -17,8 +17,10 @@ struct SetupDone {
     const char *account;  // set now, for its right; null when not
     int delayed;          // 1 to delay an automatic start, 0 to no longer, -1 as it is
     const char *note;     // a line more for the success box; null when none
+    const struct RecoverySettings *recovery;  // to set now; null when none
 };
 // Sets what is still to set, lets the window show the service as it now
 // is (settled), and says how it went: the success box with what it says
-// beside, and the failure of a right not granted after it.
+// beside, and after it the failures of a recovery not set and of a right
+// not granted.
 void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND window));

@@ -2,6 +2,7 @@
 // loop and driven from a second thread as a person would drive it.
 #include "app/accessible_names.h"
 #include "app/main_window_parts.h"
+#include "app/recovery_dialog.h"
 #include "app/services_picker.h"
 #include "app/startup.h"
 #include "app/tray_icon.h"
@@ -175,6 +176,7 @@ TEST_F(MainWindow, InstallsAndRemovesFromTheForm)
         EXPECT_TRUE(NoMessageBox(0));  // nothing done, nothing shown
         EXPECT_NE(RunAndCapture("sc query " + name).find("STOPPED"), std::string::npos);
 
+        ASSERT_TRUE(Shows(window, Stopped));
         ASSERT_TRUE(Press(window, RemoveButton));
         EXPECT_EQ(AnswerMessageBox(IDYES).caption, "Please Confirm!");
         EXPECT_EQ(AnswerMessageBox(IDOK, 5000).text, Reached(name, "removed"));
@@ -694,8 +696,8 @@ TEST_F(MainWindow, StopAsksFirstAboutTheServicesThatDependOnIt)
     const ScopedOverride listed(scmCalls.enumDependentServices, ListDependent);
     DriveMainWindow([&](HWND window) {
         TypeText(window, KeyNameField, needed.name.c_str());
-        ASSERT_TRUE(Shows(window, Active));
         for (int answer : {IDNO, IDYES}) {
+            ASSERT_TRUE(Shows(window, Active));  // and not while the question is open
             ASSERT_TRUE(Press(window, StopButton));
             const RecordedBox question = AnswerMessageBox(answer);
             EXPECT_NE(question.text.find(dependent.name), std::string::npos) << question.text;
@@ -1283,4 +1285,36 @@ TEST_F(MainWindow, DelayedStartAndTheAccountsRightAreSetOrSaidNotToBe)
                                                "empty. Nothing was done.");
     });
     grantAnswer = 0;
+}
+
+// Recovery from the system menu: Wine keeps none, and says nothing of it;
+// a new service's goes with Install and its copy.
+TEST_F(MainWindow, RecoveryIsSetForTheShownServiceOrTheNewOne)
+{
+    const TestService shown("Recovered", "run"), made("RecoveredNew");
+    DriveMainWindow([&](HWND window) {
+        auto recover = [&](const char *note) {
+            PostMessageA(window, WM_SYSCOMMAND, RecoveryCommand, 0);
+            HWND dialog = WaitForWindow(nullptr, "#32770", 3000, window);
+            EXPECT_EQ(ControlText(dialog, RecoveryNote), note);
+            SendDlgItemMessageA(dialog, FirstFailureList, CB_SETCURSEL, 1, 0);  // Restart the Service
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(FirstFailureList, CBN_SELCHANGE),
+                         LPARAM(GetDlgItem(dialog, FirstFailureList)));
+            TypeText(dialog, RestartField, "2");
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        };
+        TypeText(window, KeyNameField, shown.name.c_str());
+        ASSERT_TRUE(Shows(window, Stopped));
+        recover("The system does not say what recovery it keeps (Error 124: Invalid level.): none is shown.");
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Service Operation Succeeds!\r\nThe system does not say what "
+                                               "recovery it keeps: what was set could not be read back.");
+        TypeText(window, KeyNameField, made.name.c_str());
+        ASSERT_TRUE(Shows(window, NewWithPath));
+        recover("Install sets it once the service is made.");
+        TypeText(window, DisplayNameField, made.name.c_str());
+        EXPECT_NE(CopiedCommands(window).find(L" actions= restart/120000/none/0/none/0\r\n"), std::wstring::npos);
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_TRUE(ServiceExists(made.name));
+    });
 }
