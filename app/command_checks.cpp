@@ -3,6 +3,7 @@
 
 #include "app/main_window_parts.h"
 #include "service/service_checks.h"
+#include "service/service_command.h"
 
 void WidenList(const char *list, WCHAR *wide, DWORD count)
 {
@@ -63,5 +64,5 @@ bool StartChecksAllow(HWND window, const char *keyName)
 {
     Findings findings = {};
     CheckStart(keyName, &findings);
-    return FindingsAllow(window, "Error Installing Service", "starting", keyName, &findings);
+    return FindingsAllow(window, StartFailure, "starting", keyName, &findings);
 }

@@ -6,6 +6,7 @@
 #include "app/service_setup.h"
 #include "service/error_report.h"
 #include "service/operation.h"
+#include "service/service_account.h"
 #include "service/service_change.h"
 
 #include <string.h>
@@ -91,6 +92,11 @@ void ApplyChange(HWND window)
                             Changed(after.displayName, before.displayName, display, FieldSize),
                             Changed(after.description, before.description, description, LongFieldSize)};
     const bool pathChanged = strcmp(after.binaryPath, before.binaryPath) != 0;
+    if (!after.binaryPath[0]) {
+        RefuseCommand(window, "Change", "Binary Path is empty: the service needs a program to run.");
+        SecureZeroMemory(after.password, sizeof(after.password));
+        return;
+    }
     if (pathChanged) {
         char quoted[FieldSize + 2];
         const char *installed;
@@ -101,20 +107,22 @@ void ApplyChange(HWND window)
         }
         change.binaryPath = Changed(installed, "", path, FieldSize + 2);
     }
-    // A password goes with one typed; an account of the system's own takes
-    // an empty one.
+    // A password goes with one typed; an account that takes none, changed
+    // to, takes an empty one; any other keeps its own.
     const char *accountNow = after.accountName[0] ? after.accountName : "LocalSystem";
     const bool accountChanged = change.accountName != nullptr;
+    const bool takesNoPassword = accountChanged && !AccountTakesPassword(KindOfAccount(account));
     bool allowed = PasswordFitsAccount(window, "Change", accountNow, after.password) &&
                    ChangeChecksAllow(window, before.keyName, after.serviceType, &change);
     if (after.password[0])
         change.password = Changed(after.password, "", password, FieldSize);
-    else if (accountChanged)
+    else if (takesNoPassword)
         change.password = L"";
     SecureZeroMemory(after.password, sizeof(after.password));
-    const int delayed = (after.startType == DelayedAutoStart) == (before.startType == DelayedAutoStart)
-                            ? -1
-                            : after.startType == DelayedAutoStart;
+    // Only an automatic start is delayed or not.
+    const int delayed = after.startType == DelayedAutoStart   ? before.startType != DelayedAutoStart ? 1 : -1
+                        : after.startType == SERVICE_AUTO_START ? before.startType == DelayedAutoStart ? 0 : -1
+                                                                : -1;
     DWORD error = 0;
     if (allowed)
         error = ChangeService(before.keyName, &change);

@@ -135,6 +135,8 @@ void BeginEditing(HWND window)
 void EndEditing(HWND window)
 {
     editing = false;
+    // A password typed for the change goes with it.
+    SetDlgItemTextA(window, PasswordField, "");
     ForgetFormState(window);
     RefreshForm(window);
 }

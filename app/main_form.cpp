@@ -47,7 +47,8 @@ const FormTextField formTextFields[FormTextFieldCount] = {
 
 void RefuseCommand(HWND window, const char *verb, const char *text)
 {
-    char caption[64], full[320];
+    // wsprintf writes 1,024 characters at most.
+    char caption[64], full[1025];
     wsprintfA(caption, "Tarnex Cannot %s the Service", verb);
     wsprintfA(full, "%s Nothing was done.", text);
     MessageBoxA(window, full, caption, MB_OK | MB_ICONERROR);

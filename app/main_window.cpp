@@ -270,8 +270,9 @@ static void OnInitDialog(HWND window, LPARAM parameter)
     HMENU systemMenu = GetSystemMenu(window, FALSE);
     AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(systemMenu, MF_STRING, CopyAsCommandsCommand, "Copy as Comm&ands");
-    AppendMenuA(systemMenu, MF_STRING, RecoveryCommand, "&Recovery...");
+    AppendMenuA(systemMenu, MF_STRING, RecoveryCommand, "Reco&very...");
     CreateTrayMenu();
+    ForgetFormRecovery();
     StartRefreshing(window);
     // A timer comes only when no paint is due: once the window shows whole.
     SetTimer(window, ShownTimerId, 0, nullptr);

@@ -1,7 +1,8 @@
-// What the main window's own files share: main_window.cpp (the window),
-// main_commands.cpp (its commands), main_form.cpp (reading the form) and
-// form_refresh.cpp (the refresh). Used inside the main window only, and by
-// the tests that look inside it.
+// What the main window's own files share, each file's part under its name:
+// the window, its commands, reading the form, its change in place, the
+// refresh and the Recovery command, and beside them the checks and the
+// setup of a service made or changed. Used inside the main window only, and
+// by the tests that look inside it.
 #pragma once
 
 #include "app/main_window.h"
@@ -54,9 +55,14 @@ void ApplyChange(HWND window);
 void CancelChange(HWND window);
 
 // service_recovery.cpp: the Recovery command, and the recovery chosen for
-// the new service the form describes (null when none was).
+// the new service the form describes (null when none was), forgotten with
+// a new window. Nothing is said to be kept that cannot be read back: the
+// line RecoveryUntold says so.
 void OnRecoveryCommand(HWND window);
 const struct RecoverySettings *FormRecovery();
+void ForgetFormRecovery();
+bool RecoveryReadsBack(const char *keyName);
+extern const char RecoveryUntold[];
 
 // main_commands.cpp: a click of one of the window's buttons but Close, and
 // the end of a command that ran off the window's thread.

@@ -183,9 +183,9 @@ static void OnInitRecovery(HWND window, const RecoveryDialog *parameter)
         }
         SendMessageA(list, CB_SETCURSEL, WPARAM(shown), 0);
     }
-    SetDlgItemInt(window, ResetField, s->resetDays, FALSE);
-    SetDlgItemInt(window, RestartField, s->restartMinutes, FALSE);
-    SetDlgItemInt(window, RebootField, s->rebootMinutes, FALSE);
+    SetDlgItemInt(window, ResetField, s->resetSeconds / SecondsPerDay, FALSE);
+    SetDlgItemInt(window, RestartField, s->restartDelay / MillisecondsPerMinute, FALSE);
+    SetDlgItemInt(window, RebootField, s->rebootDelay / MillisecondsPerMinute, FALSE);
     SendDlgItemMessageW(window, ProgramField, EM_LIMITTEXT, RecoveryProgramLength - 1, 0);
     SendDlgItemMessageW(window, ParametersField, EM_LIMITTEXT, RecoveryParametersLength - 1, 0);
     SetDlgItemTextW(window, ProgramField, s->program);
@@ -205,8 +205,11 @@ static bool Refuse(HWND window, int field, const char *text)
 }
 
 // A count of days or minutes from 0 to most, in decimal digits alone: the
-// field's number style keeps out other keys, not what is pasted.
-static bool ReadCount(HWND window, int id, const char *name, const char *unit, DWORD most, DWORD *count)
+// field's number style keeps out other keys, not what is pasted. The
+// service manager's own value (*value, in units of 1/perUnit) stays as it
+// was while the whole count shown for it is not changed.
+static bool ReadCount(HWND window, int id, const char *name, const char *unit, DWORD most, DWORD perUnit,
+                      DWORD *kept)
 {
     char text[16];
     ULONGLONG value = 0;
@@ -219,7 +222,8 @@ static bool ReadCount(HWND window, int id, const char *name, const char *unit, D
         }
     }
     if (valid) {
-        *count = DWORD(value);
+        if (DWORD(value) != *kept / perUnit)
+            *kept = DWORD(value) * perUnit;
         return true;
     }
     char why[160];
@@ -267,18 +271,19 @@ static bool ReadChoices(HWND window, RecoverySettings *chosen)
     ShownActions(window, chosen);
     if (!HasRecovery(chosen))
         return true;
-    if (!ReadCount(window, ResetField, "Reset fail count after", "days", MostResetDays, &chosen->resetDays))
+    if (!ReadCount(window, ResetField, "Reset fail count after", "days", MostResetDays, SecondsPerDay,
+                   &chosen->resetSeconds))
         return false;
     if (HasAction(chosen, SC_ACTION_RESTART) &&
         !ReadCount(window, RestartField, "Restart service after", "minutes", MostDelayMinutes,
-                   &chosen->restartMinutes))
+                   MillisecondsPerMinute, &chosen->restartDelay))
         return false;
     chosen->onStopsWithErrors = IsDlgButtonChecked(window, StopsWithErrorsBox) == BST_CHECKED;
     if (HasAction(chosen, SC_ACTION_RUN_COMMAND) && !ReadProgram(window, chosen))
         return false;
     return !HasAction(chosen, SC_ACTION_REBOOT) ||
            ReadCount(window, RebootField, "Restart computer after", "minutes", MostDelayMinutes,
-                     &chosen->rebootMinutes);
+                     MillisecondsPerMinute, &chosen->rebootDelay);
 }
 
 static void TakeChoices(HWND window)

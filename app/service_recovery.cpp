@@ -8,9 +8,25 @@
 #include "service/error_report.h"
 #include "service/recovery.h"
 
-// Chosen for a new service; kept with the form as its other fields are.
+// Chosen for a new service; kept with the form as its other fields are,
+// and forgotten with it.
 static RecoverySettings newRecovery;
 static bool newRecoveryChosen;
+
+void ForgetFormRecovery()
+{
+    newRecovery = {};
+    newRecoveryChosen = false;
+}
+
+const char RecoveryUntold[] =
+    "The system does not say what recovery it keeps: what was set could not be read back.";
+
+bool RecoveryReadsBack(const char *keyName)
+{
+    RecoverySettings kept = {};
+    return ReadRecovery(keyName, &kept) == ERROR_SUCCESS;
+}
 
 const RecoverySettings *FormRecovery()
 {
@@ -39,14 +55,10 @@ static void RecoverShownService(HWND window, const char *keyName)
         ReportFailure(window, "Error Changing Service", text);
         return;
     }
-    // Nothing is said to be kept that cannot be read back.
-    RecoverySettings kept = {};
-    const bool told = ReadRecovery(keyName, &kept) == ERROR_SUCCESS;
-    MessageBoxA(window,
-                told ? "Service Operation Succeeds!"
-                     : "Service Operation Succeeds!\r\nThe system does not say what recovery it keeps: what was set "
-                       "could not be read back.",
-                "Tarnex", MB_OK | (told ? MB_ICONEXCLAMATION : MB_ICONWARNING));
+    const bool told = RecoveryReadsBack(keyName);
+    char text[256];
+    wsprintfA(text, told ? "Service Operation Succeeds!" : "Service Operation Succeeds!\r\n%s", RecoveryUntold);
+    MessageBoxA(window, text, "Tarnex", MB_OK | (told ? MB_ICONEXCLAMATION : MB_ICONWARNING));
 }
 
 void OnRecoveryCommand(HWND window)

@@ -39,7 +39,7 @@ void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND))
             end += wsprintfA(end, done->delayed == 1 ? "\r\nThe start is automatic, not delayed: the system refused "
                                                        "to delay it.\r\n"
                                                      : "\r\nThe automatic start is still delayed: the system "
-                                                       "refused to change it.\r\n");
+                                                       "refused to change that.\r\n");
             FormatSystemError(error, end);
             end += lstrlenA(end);
             icon = MB_ICONWARNING;
@@ -52,9 +52,13 @@ void FinishSetup(HWND window, const SetupDone *done, void (*settled)(HWND))
     if (done->account && NeedsServiceLogonRight(KindOfAccount(account))) {
         grantError = EnsureServiceLogonRight(account, &granted);
         if (granted)
-            wsprintfA(end, "\r\nThe account %s was granted the right to log on as a service.", done->account);
+            end += wsprintfA(end, "\r\nThe account %s was granted the right to log on as a service.", done->account);
     }
     const DWORD recoveryError = done->recovery ? ApplyRecovery(done->keyName, done->recovery, false) : 0;
+    if (done->recovery && !recoveryError && !RecoveryReadsBack(done->keyName)) {
+        wsprintfA(end + lstrlenA(end), "\r\n%s", RecoveryUntold);
+        icon = MB_ICONWARNING;
+    }
     settled(window);
     MessageBoxA(window, text, "Tarnex", MB_OK | icon);
     char failure[FailureTextSize];

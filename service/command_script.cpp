@@ -181,7 +181,7 @@ static bool AppendRecovery(Script *script, const WCHAR *keyName, const RecoveryS
         SC_ACTION actions[3];
         RecoveryActions(recovery, actions);
         WCHAR words[96];
-        _snwprintf(words, 96, L" reset= %lu actions= ", recovery->resetDays * 86400);
+        _snwprintf(words, 96, L" reset= %lu actions= ", recovery->resetSeconds);
         Append(script, L"sc.exe failure ");
         AppendArgument(script, keyName, "Key Name");
         Append(script, words);

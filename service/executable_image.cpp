@@ -51,18 +51,17 @@ static bool Read(ImageView *image, ULONGLONG offset, void *to, SIZE_T length)
     return false;
 }
 
-// Copies the name at offset into name, cut to size - 1 characters: a longer
-// name is none of those the check looks for.
+// Copies the name at offset into name, of size - 1 characters at most: a
+// longer name is none of those the check looks for, and is read as empty.
 static bool ReadName(ImageView *image, ULONGLONG offset, char *name, DWORD size)
 {
-    DWORD length = 0;
-    for (; length + 1 < size; length++) {
+    for (DWORD length = 0; length < size; length++) {
         if (!Read(image, offset + length, name + length, 1))
             return false;
         if (!name[length])
             return true;
     }
-    name[length] = '\0';
+    name[0] = '\0';
     return true;
 }
 
@@ -128,32 +127,48 @@ static ImageKind ImportsOf(ImageView *image, DWORD rva, DWORD *thunksRead)
     }
 }
 
-// Walks the import descriptors at rva to the dispatcher's libraries and
-// their imports, until the dispatcher is found.
-template <typename Thunk, Thunk OrdinalFlag>
-static ImageKind FindDispatcher(ImageView *image, DWORD rva)
+// A library the descriptor imports from, and its table of names; false at
+// the loader's end of the list. Of an import, the names are in the lookup
+// table or, without one, in the address table, which holds them too until
+// the program is loaded; of a delayed import, in its name table, its
+// addresses relative to the image (those of old linkers, which are not, end
+// the walk).
+static bool LibraryOf(const IMAGE_IMPORT_DESCRIPTOR &d, DWORD *name, DWORD *names)
+{
+    *name = d.Name;
+    *names = d.OriginalFirstThunk ? d.OriginalFirstThunk : d.FirstThunk;
+    return d.Name && d.FirstThunk;
+}
+
+static bool LibraryOf(const IMAGE_DELAYLOAD_DESCRIPTOR &d, DWORD *name, DWORD *names)
+{
+    *name = d.DllNameRVA;
+    *names = d.ImportNameTableRVA;
+    return d.DllNameRVA && d.ImportNameTableRVA && d.Attributes.RvaBased;
+}
+
+// Walks the descriptors at rva to the dispatcher's libraries and their
+// imports, until the dispatcher is found.
+template <typename Descriptor, typename Thunk, Thunk OrdinalFlag>
+static ImageKind FindDispatcher(ImageView *image, DWORD rva, DWORD *thunksRead)
 {
     ULONGLONG at;
-    DWORD thunksRead = 0;
     if (!FileOffset(image, rva, &at))
         return image->fault;
-    for (DWORD i = 0; i < MaxDescriptors; i++, at += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        IMAGE_IMPORT_DESCRIPTOR descriptor;
+    for (DWORD i = 0; i < MaxDescriptors; i++, at += sizeof(Descriptor)) {
+        Descriptor descriptor;
         char library[MAX_PATH];
         ULONGLONG libraryAt;
+        DWORD name, names;
         if (!Read(image, at, &descriptor, sizeof(descriptor)))
             return image->fault;
-        // The loader's end of the list.
-        if (!descriptor.Name || !descriptor.FirstThunk)
+        if (!LibraryOf(descriptor, &name, &names))
             return ImageNotServiceProgram;
-        if (!FileOffset(image, descriptor.Name, &libraryAt) || !ReadName(image, libraryAt, library, sizeof(library)))
+        if (!FileOffset(image, name, &libraryAt) || !ReadName(image, libraryAt, library, sizeof(library)))
             return image->fault;
         if (!IsDispatcherLibrary(library))
             continue;
-        // The names are in the lookup table; without one, in the address
-        // table, which holds them too until the program is loaded.
-        const DWORD names = descriptor.OriginalFirstThunk ? descriptor.OriginalFirstThunk : descriptor.FirstThunk;
-        const ImageKind kind = ImportsOf<Thunk, OrdinalFlag>(image, names, &thunksRead);
+        const ImageKind kind = ImportsOf<Thunk, OrdinalFlag>(image, names, thunksRead);
         if (kind != ImageNotServiceProgram)
             return kind;
     }
@@ -220,10 +235,20 @@ static ImageKind InspectHeaders(ImageView *image, const IMAGE_FILE_HEADER &file,
     const IMAGE_DATA_DIRECTORY &runtime = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_COM_DESCRIPTOR];
     if (directories > IMAGE_DIRECTORY_ENTRY_COM_DESCRIPTOR && runtime.VirtualAddress && runtime.Size)
         return ImageDotNet;
+    // The dispatcher imported, or imported when first called.
+    DWORD thunksRead = 0;
     const DWORD imports = directories > IMAGE_DIRECTORY_ENTRY_IMPORT
                               ? optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress
                               : 0;
-    return imports ? FindDispatcher<Thunk, OrdinalFlag>(image, imports) : ImageNotServiceProgram;
+    const ImageKind kind = imports ? FindDispatcher<IMAGE_IMPORT_DESCRIPTOR, Thunk, OrdinalFlag>(image, imports,
+                                                                                                 &thunksRead)
+                                   : ImageNotServiceProgram;
+    const DWORD delayed = directories > IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT
+                              ? optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress
+                              : 0;
+    if (kind != ImageNotServiceProgram || !delayed)
+        return kind;
+    return FindDispatcher<IMAGE_DELAYLOAD_DESCRIPTOR, Thunk, OrdinalFlag>(image, delayed, &thunksRead);
 }
 
 ImageKind InspectImage(const BYTE *view, SIZE_T viewSize, ULONGLONG fileSize)

@@ -24,9 +24,7 @@ void RecoveryActions(const RecoverySettings *s, SC_ACTION actions[3])
 {
     for (int i = 0; i < 3; i++) {
         const SC_ACTION_TYPE type = s->actions[i];
-        actions[i] = {type, type == SC_ACTION_RESTART  ? s->restartMinutes * 60000
-                            : type == SC_ACTION_REBOOT ? s->rebootMinutes * 60000
-                                                       : 0};
+        actions[i] = {type, type == SC_ACTION_RESTART ? s->restartDelay : type == SC_ACTION_REBOOT ? s->rebootDelay : 0};
     }
 }
 
@@ -74,12 +72,12 @@ static void SplitCommandLine(const WCHAR *line, RecoverySettings *s)
     }
 }
 
-// The delay of the first action of kind, in whole minutes; 0 when none.
-static DWORD MinutesOf(const SC_ACTION *actions, DWORD count, SC_ACTION_TYPE kind)
+// The delay of the first action of kind; 0 when none.
+static DWORD DelayOf(const SC_ACTION *actions, DWORD count, SC_ACTION_TYPE kind)
 {
     for (DWORD i = 0; i < count; i++)
         if (actions[i].Type == kind)
-            return actions[i].Delay / 60000;
+            return actions[i].Delay;
     return 0;
 }
 
@@ -120,19 +118,25 @@ DWORD ReadRecovery(const char *keyName, RecoverySettings *s)
                                                        reinterpret_cast<BYTE *>(actions), needed, &needed) &&
                           scmCalls.queryServiceConfig2(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG,
                                                        reinterpret_cast<BYTE *>(&flag), sizeof(flag), &needed);
-        if (read) {
+        const DWORD count = read && actions->lpsaActions ? actions->cActions : 0;
+        // An action this program does not know cannot be shown, nor kept.
+        bool known = read;
+        for (DWORD i = 0; i < count; i++)
+            known &= actions->lpsaActions[i].Type <= SC_ACTION_RUN_COMMAND;
+        if (known) {
             // The last action stands for every later failure.
-            const DWORD count = actions->lpsaActions ? actions->cActions : 0;
             for (DWORD i = 0; i < 3; i++)
                 s->actions[i] = count ? actions->lpsaActions[i < count ? i : count - 1].Type : SC_ACTION_NONE;
-            s->resetDays = actions->dwResetPeriod == INFINITE ? 0 : actions->dwResetPeriod / 86400;
-            s->restartMinutes = MinutesOf(actions->lpsaActions, count, SC_ACTION_RESTART);
-            s->rebootMinutes = MinutesOf(actions->lpsaActions, count, SC_ACTION_REBOOT);
+            s->resetSeconds = actions->dwResetPeriod;
+            s->restartDelay = DelayOf(actions->lpsaActions, count, SC_ACTION_RESTART);
+            s->rebootDelay = DelayOf(actions->lpsaActions, count, SC_ACTION_REBOOT);
             s->onStopsWithErrors = flag.fFailureActionsOnNonCrashFailures != FALSE;
             SplitCommandLine(actions->lpCommand, s);
+        } else if (read) {
+            SetLastError(ERROR_INVALID_DATA);
         }
         GlobalFree(actions);
-        return read;
+        return known;
     });
 }
 
@@ -161,7 +165,7 @@ DWORD ApplyRecovery(const char *keyName, const RecoverySettings *s, bool wasOnSt
     WCHAR command[RecoveryProgramLength + RecoveryParametersLength + 16];
     RecoveryCommandLine(s, command, sizeof(command) / sizeof(command[0]));
     // No action at all deletes the reset period and the actions.
-    SERVICE_FAILURE_ACTIONSW record = {HasRecovery(s) ? s->resetDays * 86400 : 0, nullptr, command,
+    SERVICE_FAILURE_ACTIONSW record = {HasRecovery(s) ? s->resetSeconds : 0, nullptr, command,
                                        HasRecovery(s) ? 3u : 0u, actions};
     const bool reboot = HasAction(s, SC_ACTION_REBOOT);
     // Restart the Service needs the right to start the service.

@@ -11,19 +11,22 @@ constexpr DWORD RecoveryParametersLength = 1024;
 
 struct RecoverySettings {
     SC_ACTION_TYPE actions[3];  // on the first, the second and every later failure
-    DWORD resetDays;            // the failure count starts anew after so many days without one
-    DWORD restartMinutes;       // Restart the Service waits so long
-    DWORD rebootMinutes;        // Restart the Computer waits so long
+    // As the service manager keeps them, though the Recovery page shows
+    // whole days and minutes: what was not changed goes back as it was.
+    DWORD resetSeconds;         // the failure count starts anew after so long without one
+    DWORD restartDelay;         // Restart the Service waits so many milliseconds
+    DWORD rebootDelay;          // Restart the Computer waits so many milliseconds
     bool onStopsWithErrors;     // a stop with an error counts as a failure
     WCHAR program[RecoveryProgramLength];        // Run a Program's program
     WCHAR parameters[RecoveryParametersLength];  // and its command line's parameters
     bool appendFailCount;       // " /fail=%1%" ends the command line
 };
 
-// The largest counts of days and minutes whose seconds and milliseconds a
-// DWORD holds.
-constexpr DWORD MostResetDays = 0xFFFFFFFFu / 86400;
-constexpr DWORD MostDelayMinutes = 0xFFFFFFFFu / 60000;
+// A day in seconds and a minute in milliseconds, and the largest counts of
+// them that a DWORD holds.
+constexpr DWORD SecondsPerDay = 86400, MillisecondsPerMinute = 60000;
+constexpr DWORD MostResetDays = 0xFFFFFFFFu / SecondsPerDay;
+constexpr DWORD MostDelayMinutes = 0xFFFFFFFFu / MillisecondsPerMinute;
 
 // Whether any failure has an action, and whether one of them is action.
 bool HasRecovery(const RecoverySettings *settings);
@@ -38,7 +41,8 @@ void RecoveryCommandLine(const RecoverySettings *settings, WCHAR *line, DWORD co
 
 // What the service manager holds for keyName; 0, or the error with
 // settings left as they were (ERROR_INVALID_LEVEL from a system that keeps
-// no failure actions, as Wine).
+// no failure actions, as Wine; ERROR_INVALID_DATA for an action this
+// program does not know).
 DWORD ReadRecovery(const char *keyName, RecoverySettings *settings);
 // Sets settings for keyName, the flag only when it is set or was
 // (wasOnStopsWithErrors); 0, or the error of the call that failed. A

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 // What a change sets: numbers SERVICE_NO_CHANGE and texts null for what
-// stays. The dependencies are a double-NUL list; a password goes only with
-// an account, or when one was typed.
+// stays. The dependencies are a double-NUL list; a null password keeps the
+// account's own.
 struct ServiceChange {
     DWORD serviceType, startType, errorControl;
     const WCHAR *binaryPath, *loadOrderGroup, *dependencies, *accountName, *password, *displayName;

@@ -63,8 +63,8 @@ void CheckProgram(const WCHAR *binaryPath, DWORD serviceType, Findings *findings
         break;
     case ImageNotServiceProgram:
         Find(findings,
-             "%s is not a service program: it never connects to the service manager, and Windows ends it after "
-             "its start timeout with error 1053. Such a program needs a service wrapper.",
+             "%s imports no StartServiceCtrlDispatcher: unless it looks it up as it runs, it is no service program, "
+             "and Windows ends it after its start timeout with error 1053. Such a program needs a service wrapper.",
              name);
         break;
     case ImageServiceProgram:
@@ -137,7 +137,16 @@ void CheckDisplayName(const WCHAR *displayName, const char *keyName, Findings *f
     ScmFailure failure;
     LockServiceManager();
     SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
-    const bool taken = scm && GetServiceKeyNameW(scm, displayName, owner, &length);
+    // Windows refuses a display name that is another service's display name
+    // or key name.
+    bool taken = scm && GetServiceKeyNameW(scm, displayName, owner, &length);
+    if (scm && !taken) {
+        SC_HANDLE named = OpenServiceW(scm, displayName, SERVICE_QUERY_STATUS);
+        if ((taken = named != nullptr)) {
+            lstrcpynW(owner, displayName, MAX_PATH);
+            CloseServiceHandle(named);
+        }
+    }
     if (scm)
         CloseServiceHandle(scm);
     UnlockServiceManager();
@@ -168,10 +177,12 @@ void CheckAccount(const WCHAR *account, bool starting, Findings *findings)
     }
     LocalFree(sid);
     bool held = false;
-    if (starting && !HoldsServiceLogonRight(account, &held) && !held)
+    const bool told = starting && HoldsServiceLogonRight(account, &held) == ERROR_SUCCESS;
+    // The right may still come through a group the account is in.
+    if (told && !held)
         Find(findings,
-             "The account %s may not log on as a service: the start would fail with error 1069. Change the "
-             "service (which grants the right), or grant it by policy.",
+             "The account %s itself is not granted the right to log on as a service: unless a group of it is, "
+             "the start fails with error 1069. Change the service (which grants it), or grant it by policy.",
              shown);
 }
 

@@ -28,7 +28,7 @@ constexpr DWORD DeletionGrace = 1000;
 constexpr DWORD DeletionLook = 50;
 constexpr DWORD EndStates = SERVICE_NOTIFY_STOPPED | SERVICE_NOTIFY_RUNNING | SERVICE_NOTIFY_PAUSED;
 
-static const char StartFailure[] = "Error Installing Service";
+const char StartFailure[] = "Error Installing Service";
 static const char StopFailure[] = "Error Stopping Service";
 
 // The status notices of every command, as long as the program runs: the

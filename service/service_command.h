@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+// The title of a start's failure.
+extern const char StartFailure[];
+
 // What became of a command.
 struct ServiceOutcome {
     unsigned operation;    // Start, Stop or Remove

@@ -359,12 +359,13 @@ TEST_F(Dialogs, AboutBoxesLeaveNothingBehind)
 // checks the two boxes; taken is what settings then hold, or the refusal.
 TEST_F(Dialogs, RecoveryTakesTheFieldsThatApplyAndRefusesWhatCannotBe)
 {
-    const RecoverySettings before = {{SC_ACTION_REBOOT, SC_ACTION_NONE, SC_ACTION_RUN_COMMAND}, 1, 2, 3, false,
-                                     L"C:\\old.exe", L"", false};
+    // A day, and two and three minutes, kept as the service manager keeps them.
+    const RecoverySettings before = {{SC_ACTION_REBOOT, SC_ACTION_NONE, SC_ACTION_RUN_COMMAND}, 86400, 120000, 180000,
+                                     false, L"C:\\old.exe", L"", false};
     const struct { const char *rows, *reset, *restart, *program, *enabled, *taken; int refused; } cases[] = {
-        {"123", "7", "5", "C:\\on fail.exe", "11111111", "132 7 5 9 1 C:\\on fail.exe|-v 1", 0},
-        {"001", "49710", "071582", "", "11100000", "001 49710 71582 3 1 C:\\old.exe| 0", 0},
-        {"000", "x", "x", "", "00000000", "000 1 2 3 0 C:\\old.exe| 0", 0},
+        {"123", "7", "5", "C:\\on fail.exe", "11111111", "132 604800 300000 540000 1 C:\\on fail.exe|-v 1", 0},
+        {"001", "49710", "071582", "", "11100000", "001 4294944000 4294920000 180000 1 C:\\old.exe| 0", 0},
+        {"000", "x", "x", "", "00000000", "000 86400 120000 180000 0 C:\\old.exe| 0", 0},
         {"100", "1x", "5", "", "11100000", "Reset fail count after holds no number of days from 0 to 49710.", ResetField},
         {"001", "0", "71583", "", "11100000", "Restart service after holds no number of minutes from 0 to 71582.",
          RestartField},
@@ -405,7 +406,7 @@ TEST_F(Dialogs, RecoveryTakesTheFieldsThatApplyAndRefusesWhatCannotBe)
         });
         char taken[600];
         snprintf(taken, sizeof(taken), "%d%d%d %lu %lu %lu %d %ls|%ls %d", s.actions[0], s.actions[1], s.actions[2],
-                 s.resetDays, s.restartMinutes, s.rebootMinutes, s.onStopsWithErrors, s.program, s.parameters,
+                 s.resetSeconds, s.restartDelay, s.rebootDelay, s.onStopsWithErrors, s.program, s.parameters,
                  s.appendFailCount);
         EXPECT_EQ(result, c.refused ? IDCANCEL : IDOK);
         EXPECT_TRUE(c.refused ? !memcmp(&s, &before, sizeof(s)) : !strcmp(taken, c.taken)) << taken;

@@ -140,6 +140,7 @@ TEST(ExecutableImage, DamagedImagesAreNoProgramsAndNeverFault)
         {"no address table ends the list", descriptor + 16, 0, 4, ImageNotServiceProgram},
         {"a .NET assembly", Directories + 14 * 8, 72ULL << 32 | 0x4000, 8, ImageDotNet},
         {"another function", dispatcher + 26, 'X', 1, ImageNotServiceProgram},
+        {"a longer name", dispatcher + 27, 'X', 1, ImageNotServiceProgram},
         {"by ordinal", names + 16, IMAGE_ORDINAL_FLAG64 | 1, 8, ImageNotServiceProgram},
     };
     // The DOS stub's text begins with a library's name for "in the headers".

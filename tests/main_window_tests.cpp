@@ -650,7 +650,8 @@ TEST_F(MainWindow, StartIsJudgedByWhatBecameOfTheService)
         ASSERT_TRUE(Press(window, StartButton));
         const RecordedBox checked = AnswerMessageBox(IDNO);
         EXPECT_EQ(checked.caption, "Error Installing Service");
-        EXPECT_NE(checked.text.find("notepad.exe is not a service program"), std::string::npos) << checked.text;
+        EXPECT_NE(checked.text.find("notepad.exe imports no StartServiceCtrlDispatcher"), std::string::npos)
+            << checked.text;
         EXPECT_TRUE(Shows(window, Stopped));
         TypeText(window, KeyNameField, failing.name.c_str());
         ASSERT_TRUE(Shows(window, Stopped));
@@ -1176,12 +1177,14 @@ TEST_F(MainWindow, AServiceIsChangedInPlace)
                        !IsWindowEnabled(GetDlgItem(window, DesiredAccessList));
             }));
             TypeText(window, DisplayNameField, ("Display " + other.name).c_str());
+            TypeText(window, PasswordField, key == IDCANCEL ? "typed" : "");
             Refresh(window);
             EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + other.name);
             PostMessageA(window, WM_COMMAND, key, 0);
             if (key == IDCANCEL) {
                 EXPECT_TRUE(Shows(window, Active));
                 EXPECT_EQ(ControlText(window, DisplayNameField), "Display " + service.name);
+                EXPECT_EQ(ControlText(window, PasswordField), "");
             } else {  // another service's display name: said before, refused after Yes
                 EXPECT_EQ(AnswerMessageBox(IDYES).text,
                           "Before changing " + service.name + ":\r\n\r\n- The display name Display " + other.name +
@@ -1191,6 +1194,9 @@ TEST_F(MainWindow, AServiceIsChangedInPlace)
             }
         }
         EXPECT_TRUE(Shows(window, Changing));
+        TypeText(window, BinaryPathField, "");
+        ASSERT_TRUE(Press(window, InstallButton));
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Binary Path is empty: the service needs a program to run. Nothing was done.");
         TypeText(window, DisplayNameField, "Changed in place");
         TypeText(window, BinaryPathField, service.Command("slowstop").c_str());
         TypeText(window, DependenciesField, other.name.c_str());
@@ -1276,13 +1282,15 @@ TEST_F(MainWindow, DelayedStartAndTheAccountsRightAreSetOrSaidNotToBe)
         EXPECT_TRUE(Shows(window, Stopped));
         EXPECT_EQ(SendDlgItemMessageA(window, StartTypeList, CB_GETCURSEL, 0, 0), 1);
         EXPECT_NE(CopiedCommands(window).find(L" start= delayed-auto "), std::wstring::npos);
-        // A virtual account takes no password.
+        // A virtual account takes no password, however long its name.
+        const std::string virtualAccount = "NT SERVICE\\" + std::string(248, 'v');
         ASSERT_TRUE(Press(window, InstallButton));
-        TypeText(window, AccountNameField, "NT SERVICE\\Kept");
+        TypeText(window, AccountNameField, virtualAccount.c_str());
         TypeText(window, PasswordField, "secret");
         ASSERT_TRUE(Press(window, InstallButton));
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Password: the account NT SERVICE\\Kept logs on without one; leave it "
-                                               "empty. Nothing was done.");
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, "Password: the account " + virtualAccount +
+                                                   " logs on without one; leave it empty. Nothing was done.");
+        EXPECT_TRUE(NoMessageBox(200));
     });
     grantAnswer = 0;
 }
@@ -1314,7 +1322,13 @@ TEST_F(MainWindow, RecoveryIsSetForTheShownServiceOrTheNewOne)
         TypeText(window, DisplayNameField, made.name.c_str());
         EXPECT_NE(CopiedCommands(window).find(L" actions= restart/120000/none/0/none/0\r\n"), std::wstring::npos);
         ASSERT_TRUE(Press(window, InstallButton));
-        EXPECT_EQ(AnswerMessageBox(IDOK).text, Success);
+        EXPECT_EQ(AnswerMessageBox(IDOK).text, std::string(Success) + "\r\nThe system does not say what recovery it "
+                                                                      "keeps: what was set could not be read back.");
         EXPECT_TRUE(ServiceExists(made.name));
+    });
+    DriveMainWindow([&](HWND window) {  // a new window, with none chosen
+        TypeText(window, KeyNameField, (made.name + "Again").c_str());
+        TypeText(window, BinaryPathField, "C:\\x.exe");
+        EXPECT_EQ(CopiedCommands(window).find(L"failure"), std::wstring::npos);
     });
 }

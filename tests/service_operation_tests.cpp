@@ -862,13 +862,16 @@ TEST_F(ServiceOperations, RecoveryIsKeptAsTheServiceManagerTakesItAndReadBack)
         const wchar_t *command;
         int flag;
     } cases[] = {
-        {{{SC_ACTION_RESTART, SC_ACTION_RESTART, SC_ACTION_NONE}, 1, 1, 0, false, L"", L"", false},
+        {{{SC_ACTION_RESTART, SC_ACTION_RESTART, SC_ACTION_NONE}, 86400, 60000, 0, false, L"", L"", false},
          86400, 3, {{SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}, {SC_ACTION_NONE, 0}}, L"", -1},
-        {{{SC_ACTION_RUN_COMMAND, SC_ACTION_REBOOT, SC_ACTION_REBOOT}, 2, 0, 3, true, L"C:\\Program Files\\a.exe",
+        {{{SC_ACTION_RUN_COMMAND, SC_ACTION_REBOOT, SC_ACTION_REBOOT}, 172800, 0, 180000, true, L"C:\\Program Files\\a.exe",
           L"--svc", true},
          172800, 3, {{SC_ACTION_RUN_COMMAND, 0}, {SC_ACTION_REBOOT, 180000}, {SC_ACTION_REBOOT, 180000}},
          L"\"C:\\Program Files\\a.exe\" --svc /fail=%1%", 1},
-        {{{SC_ACTION_NONE, SC_ACTION_NONE, SC_ACTION_NONE}, 5, 0, 0, false, L"", L"", false}, 0, 0, {}, L"", 0},
+        {{{SC_ACTION_NONE, SC_ACTION_NONE, SC_ACTION_NONE}, 432000, 0, 0, false, L"", L"", false}, 0, 0, {}, L"", 0},
+        // Set elsewhere, no whole days or minutes: kept as they are.
+        {{{SC_ACTION_RESTART, SC_ACTION_NONE, SC_ACTION_NONE}, 3600, 5000, 0, false, L"", L"", false},
+         3600, 3, {{SC_ACTION_RESTART, 5000}, {SC_ACTION_NONE, 0}, {SC_ACTION_NONE, 0}}, L"", -1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.command);
@@ -888,10 +891,16 @@ TEST_F(ServiceOperations, RecoveryIsKeptAsTheServiceManagerTakesItAndReadBack)
         const RecoverySettings &want = c.actionCount ? c.chosen : back;
         EXPECT_EQ(memcmp(back.actions, want.actions, sizeof(back.actions)), 0);
         EXPECT_EQ(back.onStopsWithErrors, c.chosen.onStopsWithErrors);
+        EXPECT_EQ(back.resetSeconds, c.actionCount ? c.chosen.resetSeconds : 0);
+        EXPECT_EQ(back.restartDelay, c.chosen.restartDelay);
         EXPECT_STREQ(back.program, c.chosen.program);
         EXPECT_STREQ(back.parameters, c.chosen.parameters);
         EXPECT_EQ(back.appendFailCount, c.chosen.appendFailCount);
     }
+    // An action this program does not know is none it shows or keeps.
+    reinterpret_cast<SERVICE_FAILURE_ACTIONSW *>(failureActions.data())->lpsaActions[0].Type = SC_ACTION_TYPE(4);
+    RecoverySettings unknown = {};
+    EXPECT_EQ(ReadRecovery(service.name.c_str(), &unknown), DWORD(ERROR_INVALID_DATA));
     // Copied: sc.exe failure with seconds and milliseconds, and failureflag.
     static WCHAR script[ScriptLength];
     ServiceSettings s = SettingsToInstall(service.name);
@@ -920,7 +929,7 @@ TEST_F(ServiceOperations, ChecksFindWhatWouldMakeACommandFail)
     } cases[] = {
         {L"\"" + tests + L"\\tarnex_test_service.exe\" run", L"", L"", nullptr},
         {L"C:\\windows\\system32\\notepad.exe", L"", L"",
-         "C:\\windows\\system32\\notepad.exe is not a service program: it never connects"},
+         "C:\\windows\\system32\\notepad.exe imports no StartServiceCtrlDispatcher"},
         {tests + L"\\run.cmd x", L"", L"", "is a script"},
         {tests + L"\\gone.exe", L"", L"", "The program "},
         {L"C:\\windows", L"", L"", "C:\\windows is a folder"},
@@ -929,6 +938,7 @@ TEST_F(ServiceOperations, ChecksFindWhatWouldMakeACommandFail)
         {L"", Wide(disabled.name) + std::wstring(L"\0", 1), L"", "The dependency TarnexTestDisabled"},
         {L"", std::wstring(L"+No Such Group\0", 15), L"", "The group No Such Group is neither"},
         {L"", L"", Wide("Display " + installed.name), "The display name Display TarnexTestChecked"},
+        {L"", L"", Wide(installed.name), "The display name TarnexTestChecked"},  // another's key name
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(Narrow(c.program + c.dependencies + c.displayName));
