@@ -90,3 +90,13 @@ INT_PTR RunDialog(DialogTemplate *dialog, HWND owner, DLGPROC procedure, LPARAM 
     FreeDialog(dialog);
     return result;
 }
+
+bool AddControls(DialogTemplate *dialog, const ControlRow *rows, int count)
+{
+    for (int i = 0; i < count; i++) {
+        const ControlRow &c = rows[i];
+        if (!AddControl(dialog, c.style, c.x, c.y, c.cx, c.cy, c.id, c.classOrdinal, c.text))
+            return false;
+    }
+    return true;
+}

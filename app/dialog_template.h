@@ -23,6 +23,18 @@ bool BeginDialog(DialogTemplate *dialog, DWORD capacity, DWORD style, WORD itemC
                  const char *caption, WORD pointSize, const char *fontFace);
 bool AddControl(DialogTemplate *dialog, DWORD style, short x, short y, short cx, short cy, WORD id,
                 WORD classOrdinal, const char *text);
+// A control of a dialog's table, as AddControl takes it.
+struct ControlRow {
+    WORD id;
+    WORD classOrdinal;
+    DWORD style;
+    short x, y, cx, cy;
+    const char *text;
+};
+// Adds the controls of the table rows (count of them); false at the first
+// that does not fit.
+bool AddControls(DialogTemplate *dialog, const ControlRow *rows, int count);
+
 // Runs the dialog modally and frees the block; the dialog's result, or -1.
 INT_PTR RunDialog(DialogTemplate *dialog, HWND owner, DLGPROC procedure, LPARAM parameter);
 // Frees the block without running it.

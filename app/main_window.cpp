@@ -47,14 +47,6 @@ constexpr DWORD PushButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT;
 constexpr DWORD DisabledButton = PushButton | WS_DISABLED;
 constexpr DWORD DefaultButton = PushButton | BS_DEFPUSHBUTTON;
 
-struct ControlRow {
-    WORD id;
-    WORD classOrdinal;
-    DWORD style;
-    short x, y, cx, cy;
-    const char *text;
-};
-
 // Labels at x 16; fields at x 104, 302 wide, or 288 when a "..." follows;
 // rows 16 units apart; six buttons of 58 x 16, 68 units apart.
 static const ControlRow mainControls[] = {
@@ -149,10 +141,7 @@ bool BuildMainWindowTemplate(DialogTemplate *dialog)
     if (!BeginDialog(dialog, 2048, MainWindowStyle, MainControlCount, 424, 278, "Tarnex (Install/Remove)", 8,
                      "Ms Sans Serif"))
         return false;
-    for (const ControlRow &c : mainControls)
-        if (!AddControl(dialog, c.style, c.x, c.y, c.cx, c.cy, c.id, c.classOrdinal, c.text))
-            return false;
-    return true;
+    return AddControls(dialog, mainControls, MainControlCount);
 }
 
 int RunMainWindow()

@@ -49,18 +49,9 @@ constexpr DWORD Frame = WS_CHILD | WS_VISIBLE | WS_GROUP | BS_GROUPBOX;
 constexpr DWORD PushButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_FLAT;
 constexpr DWORD SecondButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_FLAT;
 
-struct ControlRow {
-    WORD id;
-    WORD classOrdinal;
-    DWORD style;
-    short x, y, cx, cy;
-    const char *text;
-};
-
 // Labels at x 8 (16 inside the frame), fields at x 112, rows 16 units
-// apart; the note's text is the caller's.
+// apart, below the note.
 static const ControlRow recoveryControls[] = {
-    {RecoveryNote, StaticClass, NoteLine, 8, 6, 268, 8, nullptr},
     {FirstFailureLabel, StaticClass, Label, 8, 22, 100, 8, "&First failure:"},
     {FirstFailureList, ComboBoxClass, ActionList, 112, 20, 164, 72, nullptr},
     {SecondFailureLabel, StaticClass, Label, 8, 38, 100, 8, "&Second failure:"},
@@ -88,7 +79,8 @@ static const ControlRow recoveryControls[] = {
     {IDOK, ButtonClass, PushButton | BS_DEFPUSHBUTTON, 162, 208, 54, 16, "OK"},
     {IDCANCEL, ButtonClass, SecondButton, 222, 208, 54, 16, "Cancel"},
 };
-constexpr WORD RecoveryControlCount = sizeof(recoveryControls) / sizeof(recoveryControls[0]);
+// The table's, and the note above them, whose text is the caller's.
+constexpr WORD RecoveryControlCount = sizeof(recoveryControls) / sizeof(recoveryControls[0]) + 1;
 
 // The controls that apply only with an action chosen somewhere; AnyAction
 // stands for any action at all.
@@ -131,8 +123,8 @@ INT_PTR RunRecoveryDialog(HWND owner, HICON icon, const char *serviceName, Recov
     const DWORD capacity = 3072 + 2 * DWORD(lstrlenA(caption) + lstrlenA(note));
     DialogTemplate dialog;
     BeginDialog(&dialog, capacity, RecoveryStyle, RecoveryControlCount, 284, 232, caption, 8, "MS Sans Serif");
-    for (const ControlRow &c : recoveryControls)
-        AddControl(&dialog, c.style, c.x, c.y, c.cx, c.cy, c.id, c.classOrdinal, c.id == RecoveryNote ? note : c.text);
+    AddControl(&dialog, NoteLine, 8, 6, 268, 8, RecoveryNote, StaticClass, note);
+    AddControls(&dialog, recoveryControls, RecoveryControlCount - 1);
     return RunDialog(&dialog, owner, RecoveryDialogProc, LPARAM(&parameter));
 }
 

@@ -81,28 +81,6 @@ static DWORD DelayOf(const SC_ACTION *actions, DWORD count, SC_ACTION_TYPE kind)
     return 0;
 }
 
-// Opens keyName with access, runs use on its handle, and closes it; 0 or
-// the first error.
-template <typename Use>
-static DWORD WithService(const char *keyName, DWORD access, Use use)
-{
-    ScmFailure failure = {};
-    DWORD error = 0;
-    LockServiceManager();
-    SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
-    SC_HANDLE service = scm ? OpenNamedService(scm, keyName, access, &failure) : nullptr;
-    if (!service)
-        error = failure.error;
-    else if (!use(service))
-        error = GetLastError() ? GetLastError() : ERROR_INVALID_FUNCTION;
-    if (service)
-        scmCalls.closeServiceHandle(service);
-    if (scm)
-        scmCalls.closeServiceHandle(scm);
-    UnlockServiceManager();
-    return error;
-}
-
 DWORD ReadRecovery(const char *keyName, RecoverySettings *s)
 {
     return WithService(keyName, SERVICE_QUERY_CONFIG, [s](SC_HANDLE service) {

@@ -64,6 +64,29 @@ SC_HANDLE ConnectServiceManager(DWORD access, ScmFailure *failure);
 // caller holds the lock.
 SC_HANDLE OpenNamedService(SC_HANDLE scm, const char *name, DWORD access, ScmFailure *failure);
 
+// Opens the service keyName with access under the lock, runs use on its
+// handle, and closes it; 0, or the error of the open or of use (its last
+// error when it returns false).
+template <typename Use>
+DWORD WithService(const char *keyName, DWORD access, Use use)
+{
+    ScmFailure failure = {};
+    DWORD error = 0;
+    LockServiceManager();
+    SC_HANDLE scm = ConnectServiceManager(SC_MANAGER_CONNECT, &failure);
+    SC_HANDLE service = scm ? OpenNamedService(scm, keyName, access, &failure) : nullptr;
+    if (!service)
+        error = failure.error;
+    else if (!use(service))
+        error = GetLastError() ? GetLastError() : ERROR_INVALID_FUNCTION;
+    if (service)
+        scmCalls.closeServiceHandle(service);
+    if (scm)
+        scmCalls.closeServiceHandle(scm);
+    UnlockServiceManager();
+    return error;
+}
+
 // Whether an automatic start of the service (opened with
 // SERVICE_QUERY_CONFIG) is delayed; false when the service manager cannot
 // say (Wine's refuses to). The caller holds the lock.
